@@ -1,0 +1,1 @@
+// Number and text helpers.
