@@ -1,0 +1,55 @@
+#pragma once
+// TLabel: a text on its parent. The caption is kept as set; a carriage return (code 13) in it starts
+// a new line when drawn. With AutoSize the size follows the caption and the font (width of the
+// widest line, height of all lines); without it the size is fixed and WordWrap wraps at the width.
+// A left press and release inside fires OnClick.
+#include "controls/control.h"
+
+#include <QLabel>
+
+class TLabel : public TControl<QLabel> {
+public:
+    explicit TLabel(dp::TOwner* Owner = nullptr);
+
+    QString Caption() const { return FCaption; }
+    void SetCaption(const QString& v);
+
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool v);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool v);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment v);
+    // No background painted when set; otherwise Color fills it (an invalid Color fills nothing).
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool v);
+
+    // The text as drawn: carriage returns turned into line breaks.
+    QString DisplayText() const;
+    // The size the caption needs in the current font: at the current width when wrapping.
+    QSize TextSize() const;
+
+    void SetWidth(int v) override;
+    void SetBounds(int left, int top, int width, int height) override;
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+
+protected:
+    void ApplyFont() override;
+    void ApplyColor() override;
+    void MouseClick() override;
+    void MouseDoubleClick() override;
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    int TextFlags() const;
+    void AdjustSize();
+
+    QString FCaption;
+    bool FAutoSize = true;
+    bool FWordWrap = false;
+    TAlignment FAlignment = taLeftJustify;
+    bool FTransparent = false;
+    bool FAdjusting = false;
+};
