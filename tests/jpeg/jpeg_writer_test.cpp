@@ -13,6 +13,7 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <ostream>
 #include <random>
 #include <set>
 #include <string>
@@ -298,6 +299,10 @@ struct TRoundTripCase {
     double maxMeanError; // narrow pictures lose more at the bar edges to chroma subsampling
 };
 
+void PrintTo(const TRoundTripCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class JpegRoundTripTest : public JpegWriterTest, public ::testing::WithParamInterface<TRoundTripCase> {};
 
 TEST_P(JpegRoundTripTest, DecodesCloseToTheSourceAndLeavesOnlyTheFile) {
@@ -411,6 +416,10 @@ struct TBadArgumentsCase {
     int quality;
 };
 
+void PrintTo(const TBadArgumentsCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class JpegBadArgumentsTest : public JpegWriterTest,
                              public ::testing::WithParamInterface<TBadArgumentsCase> {};
 
@@ -440,6 +449,10 @@ struct TBadPathCase {
     const char* path; // relative to the test's folder
     bool targetIsFolder;
 };
+
+void PrintTo(const TBadPathCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class JpegBadPathTest : public JpegWriterTest, public ::testing::WithParamInterface<TBadPathCase> {};
 
