@@ -1,8 +1,222 @@
 // The stepping loop at a cost that does not grow with the supply voltage.
+#include "calc/solver_fast.h"
+
+#include "calc/chain_step.h"
 #include "calc/solver.h"
+#include "util/math_errors.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <stdexcept>
 
 namespace dp {
+namespace fast {
 
-void RunSteps(TCalcState& s) { RunStepsLiteral(s); }
+// ---- x after k steps -------------------------------------------------------------------------------
+//
+// In the binary exponent range [2^(e-1), 2^e) every double is a whole multiple of u = 2^(e-53), and
+// U_Step = M * 2^-55 with M odd. x + U_Step therefore always has the same fraction of u, so it rounds
+// by the same amount for every x of the range: the increment fl(x + U_Step) - x is one constant as long
+// as the sum stays in the range. (A tie, which would depend on the parity of x, needs u = 2^-54, i.e.
+// x below 0.5, which the solver never starts from.) x + j * increment is then exact: it is a multiple
+// of u below 2^e.
+
+TStepSequence::TStepSequence(double start, double limit) {
+    if (!(start >= 0.5) || !(start <= limit)) throw std::invalid_argument("step sequence start out of range");
+    int64_t k = 0;
+    double x = start;
+    bool covered = false; // step k is already the end of a stored run
+    while (!(x > limit)) {
+        int e = 0;
+        int eNext = 0;
+        std::frexp(x, &e);
+        const double next = x + U_Step;
+        std::frexp(next, &eNext);
+        if (e != eNext) { // this addition leaves the exponent range: make it for real
+            if (!covered) Append({k, 0, x, 0.0});
+            ++k;
+            x = next;
+            covered = false;
+            continue;
+        }
+        const double delta = next - x; // exact: both lie in one exponent range
+        const double top = std::ldexp(1.0, e);
+        // Last j with x + j * delta still below 2^e (at least 1: next is).
+        auto jTop = static_cast<int64_t>((top - x) / delta);
+        while (jTop > 1 && !(x + static_cast<double>(jTop) * delta < top)) --jTop;
+        while (x + static_cast<double>(jTop + 1) * delta < top) ++jTop;
+        // First j with x + j * delta above the limit (exact wherever it matters: up to jTop).
+        auto jLimit = static_cast<int64_t>((limit - x) / delta);
+        while (jLimit > 1 && x + static_cast<double>(jLimit) * delta > limit) --jLimit;
+        while (!(x + static_cast<double>(jLimit) * delta > limit)) ++jLimit;
+        const int64_t j = std::min(jTop, jLimit);
+        Append({k, j, x, delta});
+        k += j;
+        x = x + static_cast<double>(j) * delta;
+        covered = true;
+    }
+    if (!covered) Append({k, 0, x, 0.0});
+    firstAbove_ = k;
+}
+
+void TStepSequence::Append(const TRun& run) {
+    if (runCount_ >= static_cast<int>(runs_.size())) throw std::logic_error("step sequence: too many runs");
+    runs_[static_cast<size_t>(runCount_++)] = run;
+}
+
+double TStepSequence::At(int64_t k) const {
+    int i = runCount_ - 1;
+    while (i > 0 && runs_[static_cast<size_t>(i)].First > k) --i;
+    const TRun& r = runs_[static_cast<size_t>(i)];
+    return r.X + static_cast<double>(k - r.First) * r.Delta;
+}
+
+// ---- interval enclosure of one chain evaluation ----------------------------------------------------
+//
+// Every operation of a step is monotone in each operand over an interval (a sum; a product with a fixed
+// resistance; a fixed power divided by a voltage interval that excludes 0), and rounding to nearest is
+// monotone, so the results rounded at the interval's ends already enclose every value a step computes.
+// Each bound is still widened by a few units in the last place as a margin.
+
+namespace {
+
+constexpr double kWiden = 0x1p-50;
+
+struct TInterval {
+    double Lo;
+    double Hi;
+};
+
+inline TInterval Widen(double a, double b) {
+    const double lo = std::min(a, b);
+    const double hi = std::max(a, b);
+    return {lo - std::fabs(lo) * kWiden, hi + std::fabs(hi) * kWiden};
+}
+
+inline bool IsFinite(const TInterval& v) {
+    return std::fabs(v.Lo) <= DBL_MAX && std::fabs(v.Hi) <= DBL_MAX;
+}
+
+// The voltage interval may hold an exact 0 (a division fault) unless it lies wholly on one side.
+inline bool ExcludesZero(const TInterval& v) {
+    return v.Lo > 0.0 || v.Hi < 0.0;
+}
+
+inline TInterval Divide(double power, const TInterval& u) {
+    return Widen(power / u.Lo, power / u.Hi);
+}
+inline TInterval Scale(double ohms, const TInterval& i) {
+    return Widen(ohms * i.Lo, ohms * i.Hi);
+}
+inline TInterval Add(const TInterval& a, const TInterval& b) {
+    return Widen(a.Lo + b.Lo, a.Hi + b.Hi);
+}
+
+} // namespace
+
+bool ProvesNoStop(const TCalcState& s, double xLo, double xHi) {
+    const int n = s.NumRegs;
+    if (n < 1) return false;
+    const TRegenerator& last = s.Regs[static_cast<size_t>(n)];
+    TInterval u{xLo, xHi}; // RL_U
+    if (!ExcludesZero(u)) return false;
+    TInterval rrI = Divide(last.RL_P, u); // RR_I = RL_I
+    TInterval rrU = Scale(static_cast<double>(int64_t{last.RR} + s.LrpLoopOhms), rrI);
+    if (!IsFinite(rrI) || !IsFinite(rrU)) return false;
+    for (int k = n - 1; k >= 1; --k) {
+        const TRegenerator& r = s.Regs[static_cast<size_t>(k)];
+        u = Add(u, rrU);
+        if (!IsFinite(u) || !ExcludesZero(u)) return false;
+        rrI = Add(Divide(r.RL_P, u), rrI);
+        rrU = Scale(static_cast<double>(int64_t{r.RR} + s.LrpLoopOhms), rrI);
+        if (!IsFinite(rrI) || !IsFinite(rrU)) return false;
+    }
+    const TInterval uCalc = Add(u, rrU);
+    return IsFinite(uCalc) && uCalc.Hi < static_cast<double>(s.U_RP);
+}
+
+// ---- the search for the final step -----------------------------------------------------------------
+
+namespace {
+
+// Ranges of at most this many steps are stepped exactly.
+constexpr int64_t kLeafSteps = 8;
+
+class TFinalStepSearch {
+public:
+    TFinalStepSearch(const TCalcState& s, const TStepSequence& steps, TSearchStats& stats)
+        : s_(s), steps_(steps), stats_(stats), scratch_(std::make_unique<TCalcState>(s)),
+          target_(static_cast<double>(s.U_RP)) {}
+
+    // The first step in first..last that stops the loop, or -1; none of them may have x > U_RP.
+    int64_t FirstStop(int64_t first, int64_t last) {
+        if (last < first) return -1;
+        if (last - first < kLeafSteps) {
+            for (int64_t k = first; k <= last; ++k)
+                if (StopsAt(k)) return k;
+            return -1;
+        }
+        ++stats_.IntervalEvaluations;
+        if (ProvesNoStop(s_, steps_.At(first), steps_.At(last))) return -1;
+        const int64_t mid = first + (last - first) / 2;
+        const int64_t found = FirstStop(first, mid);
+        return found >= 0 ? found : FirstStop(mid + 1, last);
+    }
+
+private:
+    // Whether the step faults or leaves U_Calc >= U_RP, evaluated in a scratch table.
+    bool StopsAt(int64_t k) {
+        ++stats_.ExactEvaluations;
+        try {
+            EvaluateChain(*scratch_, steps_.At(k));
+        } catch (const EMathError&) {
+            return true;
+        }
+        return !(target_ > scratch_->U_Calc);
+    }
+
+    const TCalcState& s_;
+    const TStepSequence& steps_;
+    TSearchStats& stats_;
+    std::unique_ptr<TCalcState> scratch_;
+    double target_;
+};
+
+} // namespace
+
+int64_t FindFinalStep(const TCalcState& s, const TStepSequence& steps, TSearchStats* stats) {
+    TSearchStats local;
+    TFinalStepSearch search(s, steps, stats ? *stats : local);
+    // Every step before FirstAbove() has x <= U_RP; that step itself stops the loop in any case.
+    const int64_t found = search.FirstStop(1, steps.FirstAbove() - 1);
+    return found >= 0 ? found : steps.FirstAbove();
+}
+
+} // namespace fast
+
+void RunSteps(TCalcState& s) {
+    s.StepCount = 0;
+    s.U_Calc = 0.0;
+    if (s.NumRegs < 1) return; // an empty chain takes no step, like a supply voltage of 0
+    if (s.U_RP <= 0) return;
+    const fast::TStepSequence steps(static_cast<double>(s.U_RP) / 2.0, static_cast<double>(s.U_RP));
+    const int64_t finalStep = fast::FindFinalStep(s, steps);
+    // Beyond the 32-bit range (supply voltages above about 430 million volts) the count stays at its
+    // largest value instead of wrapping around to a small or negative number.
+    const auto count = [](int64_t k) {
+        return static_cast<int32_t>(std::min<int64_t>(k, std::numeric_limits<int32_t>::max()));
+    };
+    // The step before the final one leaves U_Calc and the fields that a faulting final step does not
+    // reach; it cannot fault itself, or it would have been the final step.
+    if (finalStep >= 2) {
+        s.StepCount = count(finalStep - 1);
+        EvaluateChain(s, steps.At(finalStep - 1));
+    }
+    s.StepCount = count(finalStep);
+    EvaluateChain(s, steps.At(finalStep));
+}
 
 } // namespace dp

@@ -1,0 +1,4 @@
+# The solver's stepping loop: the fast loop at ordinary and extreme supply voltages, the literal one
+# for comparison.
+add_executable(bench_solver ${CMAKE_CURRENT_LIST_DIR}/solver_bench.cpp)
+target_link_libraries(bench_solver PRIVATE dp_calc benchmark::benchmark)
