@@ -29,9 +29,6 @@ public:
     // The size the caption needs in the current font: at the current width when wrapping.
     QSize TextSize() const;
 
-    void SetWidth(int v) override;
-    void SetBounds(int left, int top, int width, int height) override;
-
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
 
