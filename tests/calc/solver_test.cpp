@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -298,6 +299,30 @@ INSTANTIATE_TEST_SUITE_P(
                       ResistanceFaultCase{"NotANumber", NAN, 1.2, kInvalidOpText},
                       ResistanceFaultCase{"InfiniteLength", INFINITY, 1.2, kOverflowText}),
     [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace dp
+
+namespace dp {
+namespace {
+
+// The count is an unsigned byte; a count beyond the table's room is refused before any record is read.
+TEST(TableBounds, CountBeyondTheTableIsRefused) {
+    auto s = test::MakeChain(MaxRegs, 370);
+    s->NumRegs = MaxRegs + 1;
+    test::RecordingView view;
+    view.log = {"kept"};
+    EXPECT_THROW(Calculate(*s, TChoke::R16, view), std::out_of_range);
+    EXPECT_EQ(view.log, std::vector<std::string>{"kept"});
+}
+
+TEST(TableBounds, FullTableCalculates) {
+    auto s = test::MakeChain(MaxRegs, 370);
+    test::RecordingView view;
+    Calculate(*s, TChoke::R16, view);
+    EXPECT_EQ(s->StepCount, 1);
+    EXPECT_EQ(view.Reg(MaxRegs, TRegLabel::LabRL_P).substr(0, 5), "R200\r");
+}
 
 } // namespace
 } // namespace dp
