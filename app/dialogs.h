@@ -11,6 +11,9 @@ class QWidget;
 
 namespace dp {
 
+// The application's title: the caption of the error box and of the task-bar button.
+inline constexpr const char kAppTitle[] = "Расчет ДП";
+
 enum class TMsgIcon { Information, Warning, Error };
 
 class IDialogs {

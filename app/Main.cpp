@@ -1,0 +1,230 @@
+#include "app/Main.h"
+
+#include "app/dialogs.h"
+#include "app/uAbout.h"
+#include "calc/solver.h"
+#include "controls/controls.h"
+#include "settings/app_settings.h"
+#include "util/uTimes.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QResizeEvent>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <algorithm>
+
+TForm1* Form1 = nullptr;
+
+// The pictures are compiled into the widget library; a static library needs them registered once.
+static void InitPictures() {
+    Q_INIT_RESOURCE(app_resources);
+}
+
+namespace {
+
+// The proposed name of the first screenshot save dialog, in the start-up directory.
+constexpr const char* kDefaultScreenshotName = "Schema1.jpg";
+
+// Design size of the client area and design position of the outer frame.
+constexpr int kDesignClientWidth = 818;
+constexpr int kDesignClientHeight = 439;
+constexpr int kDesignLeft = 256;
+constexpr int kDesignTop = 119;
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+    Form1 = this;
+    InitPictures();
+    setWindowTitle(QStringLiteral("Расчет токов ДП"));
+    setFont(dp::ToQFont(TFont{}));
+    CreateComponents();
+    resize(kDesignClientWidth, kDesignClientHeight);
+    move(kDesignLeft, kDesignTop);
+    LayoutBands();
+    PanelSch->UpdateExtent();
+}
+
+TForm1::~TForm1() {
+    if (Form1 == this) Form1 = nullptr;
+}
+
+TForm1* CreateMainWindow() {
+    auto* form = new TForm1();
+    dp::RunGuarded([form] { form->FormCreate(form); });
+    return form;
+}
+
+// ---- Start-up, clock, shut-down ----
+
+void TForm1::InitProgram() {
+    State.DebugLog = false;
+    UpdateNowText();
+    State.NumRegs = 0;
+    dp::ResetTable(State);
+    dp::LoadSettings(*this);
+    MemoLog->clear();
+    Calculate();
+    AskFileName = false;
+    StartDir = QDir::currentPath();
+    SaveDlg.InitialDir = StartDir;
+    SaveDlg.FileName = StartDir + u'/' + QString::fromLatin1(kDefaultScreenshotName);
+}
+
+void TForm1::UpdateNowText() {
+    State.NowText = dp::TimeOfDayText(QTime::currentTime(), QLocale()).toStdString();
+}
+
+dp::TChoke TForm1::CurrentChoke() const {
+    if (chR_LRP_24->Checked()) return dp::TChoke::R24;
+    if (chR_LRP_16->Checked()) return dp::TChoke::R16;
+    if (chR_LRP_6->Checked()) return dp::TChoke::R6;
+    return dp::TChoke::None;
+}
+
+void TForm1::Calculate() {
+    dp::Calculate(State, CurrentChoke(), *this);
+}
+
+void TForm1::FormCreate(QObject*) {
+    InitProgram();
+}
+
+void TForm1::FormClose(QObject*) {
+    dp::SaveSettings(*this);
+}
+
+void TForm1::TimerRefreshTimer(QObject*) {
+    dp::RestartTimer(*TimerRefresh, 1000);
+    UpdateNowText();
+}
+
+void TForm1::ButHelpClick(QObject*) {
+    if (FAbout == nullptr) FAbout = new TFAbout();
+    dp::Dialogs().ShowModal(*FAbout);
+}
+
+void TForm1::ch75WClick(QObject*) {
+    Calculate();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // The close is never vetoed: the settings are written and the window closes.
+    dp::RunGuarded([this] { FormClose(this); });
+    event->accept();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    LayoutBands();
+}
+
+// ---- Geometry as the settings see it ----
+
+int TForm1::Left() const {
+    return pos().x();
+}
+int TForm1::Top() const {
+    return pos().y();
+}
+int TForm1::Width() const {
+    return width() + kDesignFrameWidth;
+}
+int TForm1::Height() const {
+    return height() + kDesignFrameHeight;
+}
+void TForm1::SetLeft(int v) {
+    move(v, pos().y());
+}
+void TForm1::SetTop(int v) {
+    move(pos().x(), v);
+}
+void TForm1::SetWidth(int v) {
+    resize(std::max(1, v - kDesignFrameWidth), height());
+}
+void TForm1::SetHeight(int v) {
+    resize(width(), std::max(1, v - kDesignFrameHeight));
+}
+
+// ---- Results onto the window ----
+
+TLabel* TForm1::SourceLabel(dp::TSourceLabel label) const {
+    switch (label) {
+    case dp::TSourceLabel::LabRP_U:
+        return LabRP_U;
+    case dp::TSourceLabel::LabURP_Calc:
+        return LabURP_Calc;
+    case dp::TSourceLabel::LabRP_I:
+        return LabRP_I;
+    case dp::TSourceLabel::LabRP_P:
+        return LabRP_P;
+    }
+    return nullptr;
+}
+
+bool TForm1::Is75WChecked() const {
+    return ch75W->Checked();
+}
+
+void TForm1::SetSourceCaption(dp::TSourceLabel label, const std::string& text) {
+    SourceLabel(label)->SetCaption(QString::fromStdString(text));
+}
+
+void TForm1::SetSourceColor(dp::TSourceLabel label, uint32_t rgb) {
+    TLabel* l = SourceLabel(label);
+    TFont f = l->Font();
+    f.Color = QColor::fromRgb(rgb);
+    l->SetFont(f);
+}
+
+void TForm1::SetRegCaption(int index, dp::TRegLabel label, const std::string& text) {
+    if (index < 1 || index > dp::MaxRegs) return;
+    const dp::TRegenerator& r = State.Regs[static_cast<size_t>(index)];
+    TLabel* l = nullptr;
+    switch (label) {
+    case dp::TRegLabel::LabR:
+        l = r.LabR;
+        break;
+    case dp::TRegLabel::LabR_L:
+        l = r.LabR_L;
+        break;
+    case dp::TRegLabel::LabR_UI:
+        l = r.LabR_UI;
+        break;
+    case dp::TRegLabel::LabRL_I:
+        l = r.LabRL_I;
+        break;
+    case dp::TRegLabel::LabRL_U:
+        l = r.LabRL_U;
+        break;
+    case dp::TRegLabel::LabRL_P:
+        l = r.LabRL_P;
+        break;
+    }
+    // A record whose group is not on the schematic has no label to write.
+    if (l != nullptr) l->SetCaption(QString::fromStdString(text));
+}
+
+void TForm1::SetImpossCaption(const std::string& text) {
+    LabImposs->SetCaption(QString::fromStdString(text));
+}
+
+void TForm1::SetImpossVisible(bool visible) {
+    LabImposs->SetVisible(visible);
+}
+
+// The label's own flag: the window may still be hidden (start-up).
+bool TForm1::IsImpossVisible() const {
+    return LabImposs->Visible();
+}
+
+void TForm1::ClearLog() {
+    MemoLog->clear();
+}
+
+void TForm1::AppendLog(const std::string& line) {
+    MemoLog->appendPlainText(QString::fromStdString(line));
+}

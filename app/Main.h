@@ -1,0 +1,153 @@
+#pragma once
+// The main window TForm1: the schematic in its scroll box, the option group boxes, the buttons, the
+// log and the status bar, the one-second clock, start-up and shut-down.
+//
+// Data flow: an input event (a click on a bold value, a radio button, "+" or "-") reaches its handler;
+// the handler changes the regenerator table or a global input in State and calls Calculate; Calculate
+// runs the solver on State with the choke chosen by the radio buttons, and the results come back
+// through this window's IResultsView side: label captions and colours, the notice LabImposs and the
+// lines of the log MemoLog.
+#include "app/dialog_components.h"
+#include "app/scroll_box.h"
+#include "calc/regenerator.h"
+#include "calc/results_view.h"
+#include "controls/owner.h"
+#include "controls/types.h"
+
+#include <QString>
+#include <QWidget>
+
+class QPlainTextEdit;
+class QStatusBar;
+class QTimer;
+class TButton;
+class TGroupBox;
+class TImage;
+class TLabel;
+class TRadioButton;
+class TShape;
+class TSpeedButton;
+
+class TForm1 : public QWidget, public dp::TOwner, public dp::IResultsView {
+public:
+    // Builds every component in the order of the component table, hidden; sets the global Form1
+    // first. Start-up (FormCreate) is not run here: CreateMainWindow does both.
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // ---- Components, in the order of creation ----
+    QStatusBar* StatBar = nullptr;
+    TScrollBox* PanelSch = nullptr; // schematic controls are children of PanelSch->Content()
+    TShape* LineA = nullptr;
+    TShape* LineReg = nullptr; // template
+    TShape* LineRP = nullptr;
+    TShape* ShURP = nullptr;
+    TShape* ShRL = nullptr; // template
+    TShape* shRR = nullptr; // template
+    TShape* LineB = nullptr;
+    TLabel* LabR_UI = nullptr; // template
+    TLabel* LabRL_U = nullptr; // template
+    TLabel* LabRL_I = nullptr; // template
+    TLabel* LabRL_P = nullptr; // template
+    TLabel* LabR_L = nullptr;  // template
+    TLabel* LabR = nullptr;    // template
+    TLabel* LabRP_U = nullptr;
+    TLabel* LabRP_I = nullptr;
+    TLabel* LabURP_Calc = nullptr;
+    TLabel* LabRP_P = nullptr;
+    TGroupBox* PanelP = nullptr;
+    TRadioButton* ch75W = nullptr;
+    TRadioButton* ch150W = nullptr;
+    TGroupBox* PanelLRP = nullptr;
+    TImage* imLRP = nullptr; // the choke legend, and the template of the two chokes per section
+    TRadioButton* chR_LRP_24 = nullptr;
+    TRadioButton* chR_LRP_16 = nullptr;
+    TRadioButton* chR_LRP_6 = nullptr; // hidden; only the settings select it
+    TRadioButton* chR_LRP_0 = nullptr; // hidden; only the settings select it
+    TGroupBox* GroupBox1 = nullptr;
+    TSpeedButton* ButScr = nullptr;
+    TButton* Button1 = nullptr;
+    TGroupBox* PanelButs = nullptr;
+    TSpeedButton* ButADD = nullptr;
+    TSpeedButton* ButDel = nullptr;
+    TSpeedButton* ButHelp = nullptr;
+    TLabel* LabImposs = nullptr;
+    QPlainTextEdit* MemoLog = nullptr;
+    QTimer* TimerRefresh = nullptr;
+    TPrinterSetupDialog PrinterSetupDialog1;
+    TSaveDialog SaveDlg;
+
+    // ---- Program state (all for the whole run) ----
+    dp::TCalcState State;     // the regenerator table, U_RP, NumRegs, NowText, DebugLog, ...
+    QString StartDir;         // the current directory at start-up: the save dialog's folder
+    bool AskFileName = false; // the next screenshot asks for a file name (Shift at the mouse-down)
+
+    // ---- Routines ----
+    // The start-up sequence: table reset, settings, first calculation, save-dialog defaults.
+    void InitProgram();
+    // NowText := the local time of day in the locale's long time format, without the time zone.
+    void UpdateNowText();
+    // The choke chosen by the radio buttons: 24, else 16, else 6, else none.
+    dp::TChoke CurrentChoke() const;
+    // Recalculates the chain and shows the results.
+    void Calculate();
+
+    // Outer window geometry as the settings store it. Left and Top are the outer frame's position;
+    // Width and Height are the client size plus the frame of the design platform (16 x 39), so that
+    // reading and writing them round-trips whatever frame the window manager draws.
+    static constexpr int kDesignFrameWidth = 16;
+    static constexpr int kDesignFrameHeight = 39;
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void SetLeft(int v);
+    void SetTop(int v);
+    void SetWidth(int v);
+    void SetHeight(int v);
+
+    // ---- Event handlers (the sender is the control that fired) ----
+    void FormCreate(QObject* Sender);
+    void FormClose(QObject* Sender);
+    void TimerRefreshTimer(QObject* Sender);
+    void ButHelpClick(QObject* Sender);
+    void ch75WClick(QObject* Sender);
+    // Schematic work (Main_schematic.cpp).
+    void ButADDClick(QObject* Sender);
+    void ButDelClick(QObject* Sender);
+    void LabRClick(QObject* Sender);
+    void LabRP_UClick(QObject* Sender);
+    // Output work (Main_output.cpp).
+    void ButScrMouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void ButScrClick(QObject* Sender);
+    void Button1Click(QObject* Sender);
+
+    // ---- IResultsView: what a calculation writes onto the window ----
+    bool Is75WChecked() const override;
+    void SetSourceCaption(dp::TSourceLabel label, const std::string& text) override;
+    void SetSourceColor(dp::TSourceLabel label, uint32_t rgb) override;
+    void SetRegCaption(int index, dp::TRegLabel label, const std::string& text) override;
+    void SetImpossCaption(const std::string& text) override;
+    void SetImpossVisible(bool visible) override;
+    bool IsImpossVisible() const override;
+    void ClearLog() override;
+    void AppendLog(const std::string& line) override;
+
+    // The label a source result is written to.
+    TLabel* SourceLabel(dp::TSourceLabel label) const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateComponents();
+    // The bands follow the width; only the log changes its height.
+    void LayoutBands();
+};
+
+// The main window; set as soon as its construction starts.
+extern TForm1* Form1;
+
+// Creates the main window and runs its creation handler (start-up) while it is still hidden.
+TForm1* CreateMainWindow();

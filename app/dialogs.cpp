@@ -1,0 +1,133 @@
+#include "app/dialogs.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+#include <QVBoxLayout>
+
+namespace dp {
+namespace {
+
+// Puts a top-level window in the middle of the primary screen's available area.
+void CentreOnScreen(QWidget& w) {
+    w.adjustSize();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect area = screen->availableGeometry();
+    const QSize frame = w.frameGeometry().size();
+    w.move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
+}
+
+// A carriage return ends a line in the program's texts; the toolkit's labels want a line feed.
+QString WithLineBreaks(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+class RealDialogs final : public IDialogs {
+public:
+    QString InputQuery(const QString& caption, const QString& prompt, const QString& prefill) override {
+        QDialog dialog;
+        dialog.setWindowTitle(caption);
+        auto* layout = new QVBoxLayout(&dialog);
+        auto* label = new QLabel(WithLineBreaks(prompt), &dialog);
+        auto* edit = new QLineEdit(&dialog);
+        edit->setMaxLength(255);
+        edit->setText(prefill);
+        edit->selectAll();
+        label->setBuddy(edit);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        layout->addWidget(label);
+        layout->addWidget(edit);
+        layout->addWidget(buttons);
+        dialog.setMinimumWidth(280);
+        CentreOnScreen(dialog);
+        edit->setFocus();
+        // Escape and the close box reject, which returns the prefilled text unchanged.
+        return dialog.exec() == QDialog::Accepted ? edit->text() : prefill;
+    }
+
+    void MessageBox(const QString& text, const QString& caption, TMsgIcon icon) override {
+        QMessageBox box;
+        box.setWindowTitle(caption);
+        box.setText(WithLineBreaks(text));
+        box.setTextFormat(Qt::PlainText);
+        switch (icon) {
+        case TMsgIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case TMsgIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case TMsgIcon::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        }
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok);
+        CentreOnScreen(box);
+        box.exec();
+    }
+
+    std::optional<QString> SaveFileName(QWidget* parent, const QString& initialDir,
+                                        const QString& proposedName) override {
+        QString start = proposedName;
+        if (start.isEmpty()) {
+            start = initialDir;
+        } else if (QFileInfo(start).isRelative() && !initialDir.isEmpty()) {
+            start = initialDir + u'/' + start;
+        }
+        const QString name = QFileDialog::getSaveFileName(parent, QString(), start, QString(), nullptr,
+                                                          QFileDialog::DontConfirmOverwrite);
+        if (name.isEmpty()) return std::nullopt;
+        return name;
+    }
+
+    bool PrinterSetup(QPrinter& printer, QWidget* parent) override {
+        QPrintDialog dialog(&printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
+
+    void ShowModal(QDialog& dialog) override { dialog.exec(); }
+
+    void Sleep(int ms) override {
+        if (ms > 0) QThread::msleep(static_cast<unsigned long>(ms));
+    }
+};
+
+RealDialogs& RealInstance() {
+    static RealDialogs real;
+    return real;
+}
+
+IDialogs* g_installed = nullptr;
+
+} // namespace
+
+IDialogs& Dialogs() {
+    return g_installed != nullptr ? *g_installed : RealInstance();
+}
+
+void SetDialogs(IDialogs* d) {
+    g_installed = d;
+}
+
+void ShowErrorBox(const QString& message) {
+    Dialogs().MessageBox(message, QString::fromUtf8(kAppTitle), TMsgIcon::Error);
+}
+
+} // namespace dp

@@ -1,0 +1,77 @@
+// Program entry: the application titled "Расчет ДП", the main window with its start-up, the about
+// window, and the message loop. Errors that escape a handler are shown in the error box.
+#include "app/Main.h"
+#include "app/dialogs.h"
+#include "app/uAbout.h"
+#include "controls/event_guard.h"
+#include "util/uStrUtils.h"
+
+#include <QApplication>
+#include <QLocale>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+namespace {
+
+// The last guard of the message loop: an error that a handler let through is shown, and the loop goes on.
+class TApplication final : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            dp::ShowErrorBox(QString::fromUtf8(e.what()));
+        } catch (...) {
+            dp::ShowErrorBox(QStringLiteral("Unknown error"));
+        }
+        return false;
+    }
+};
+
+bool EnvSet(const char* name) {
+    const char* v = std::getenv(name);
+    return v != nullptr && *v != '\0';
+}
+
+// The decimal separator of the user's locale; a separator outside ASCII falls back to the point.
+char LocaleDecimalSeparator() {
+    const QString point = QLocale::system().decimalPoint();
+    if (point.size() == 1 && point[0].unicode() > 32 && point[0].unicode() < 127) {
+        return static_cast<char>(point[0].unicode());
+    }
+    return '.';
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!EnvSet("DISPLAY") && !EnvSet("WAYLAND_DISPLAY") && !EnvSet("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr,
+                     "%s: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                     "Start it from a desktop session, or under a virtual display:\n"
+                     "    xvfb-run -a %s\n",
+                     argv[0], argv[0]);
+        return 2;
+    }
+
+    TApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(dp::kAppTitle));
+    dp::SetDecimalSeparator(LocaleDecimalSeparator());
+    dp::SetErrorReporter(
+        [](const std::string& message) { dp::ShowErrorBox(QString::fromStdString(message)); });
+
+    // Form1 is set inside the constructor, before the components are built; the creation handler runs
+    // InitProgram while the window is still hidden.
+    TForm1* form = CreateMainWindow();
+    FAbout = new TFAbout();
+    form->show();
+    const int code = QApplication::exec();
+    delete FAbout;
+    FAbout = nullptr;
+    delete form;
+    return code;
+}
