@@ -115,9 +115,7 @@ inline TInterval Add(const TInterval& a, const TInterval& b) {
     return Widen(a.Lo + b.Lo, a.Hi + b.Hi);
 }
 
-} // namespace
-
-bool ProvesNoStop(const TCalcState& s, double xLo, double xHi) {
+bool ProvesNoStopByIntervals(const TCalcState& s, double xLo, double xHi) {
     const int n = s.NumRegs;
     if (n < 1) return false;
     const TRegenerator& last = s.Regs[static_cast<size_t>(n)];
@@ -136,6 +134,100 @@ bool ProvesNoStop(const TCalcState& s, double xLo, double xHi) {
     }
     const TInterval uCalc = Add(u, rrU);
     return IsFinite(uCalc) && uCalc.Hi < static_cast<double>(s.U_RP);
+}
+
+} // namespace
+
+// ---- affine enclosure of one chain evaluation ------------------------------------------------------
+//
+// Plain intervals forget that a regenerator's voltage and its section's current move together, and
+// with large or opposite-signed powers and resistances they widen until they prove nothing. Affine
+// forms keep that first-order link: a value is C + D * t within E, where x = middle + half-width * t
+// and t runs over [-1, 1]. The current through a regenerator is a secant of p / u over the voltage's
+// range plus the largest deviation from it. E takes every rounding of the step and of these formulas
+// with a generous margin: each operation's roundings are a few units of 2^-53 of the magnitudes
+// involved, and kRounding allows 2^7 of them.
+
+namespace {
+
+constexpr double kRounding = 0x1p-46;
+constexpr double kTiny = DBL_MIN; // absolute margin for results near the underflow range
+constexpr double kLargest = DBL_MAX / 16;
+
+struct TAffine {
+    double C;
+    double D;
+    double E;
+};
+
+inline double Magnitude(const TAffine& a) {
+    return std::fabs(a.C) + std::fabs(a.D) + a.E;
+}
+inline bool IsModest(const TAffine& a) {
+    return Magnitude(a) < kLargest;
+} // false for NaN too
+
+inline TAffine AddAffine(const TAffine& a, const TAffine& b) {
+    return {a.C + b.C, a.D + b.D, a.E + b.E + kRounding * (Magnitude(a) + Magnitude(b)) + kTiny};
+}
+
+inline TAffine ScaleAffine(double ohms, const TAffine& a) {
+    const double scale = std::fabs(ohms);
+    return {ohms * a.C, ohms * a.D, scale * a.E + kRounding * scale * Magnitude(a) + kTiny};
+}
+
+// power / u; false when u's range holds 0 or the numbers grow out of range.
+inline bool DivideAffine(double power, const TAffine& u, TAffine& out) {
+    const double spread = std::fabs(u.D) + u.E + kRounding * Magnitude(u);
+    const double lo = u.C - spread;
+    const double hi = u.C + spread;
+    if (!(lo > 0.0 || hi < 0.0)) return false;
+    const double atLo = power / lo;
+    const double atHi = power / hi;
+    const double slope = -atLo / hi; // the secant of power / t over [lo, hi]
+    // where the tangent is parallel to the secant: the geometric mean of lo and hi
+    const double tangent = std::copysign(std::sqrt(std::fabs(lo)) * std::sqrt(std::fabs(hi)), lo);
+    if (!(std::fabs(tangent) > 0.0)) return false;
+    const double offEnds = atLo + atHi;              // power / t - slope * t at both ends
+    const double offTangent = 2.0 * power / tangent; // ... and at the tangent point
+    const double offset = 0.5 * (offEnds + offTangent);
+    const double deviation = 0.5 * std::fabs(offEnds - offTangent);
+    const double sizes = std::fabs(atLo) + std::fabs(atHi) + std::fabs(offTangent) +
+                         std::fabs(slope) * (std::max(std::fabs(lo), std::fabs(hi)) + Magnitude(u));
+    out = {slope * u.C + offset, slope * u.D, std::fabs(slope) * u.E + deviation + kRounding * sizes + kTiny};
+    return std::isfinite(sizes) && IsModest(out);
+}
+
+bool ProvesNoStopByAffineForms(const TCalcState& s, double xLo, double xHi) {
+    const int n = s.NumRegs;
+    if (n < 1) return false;
+    const double middle = 0.5 * xLo + 0.5 * xHi;
+    const double half = 0.5 * (xHi - xLo);
+    TAffine u{middle, half, kRounding * (std::fabs(middle) + half) + kTiny}; // RL_U
+    TAffine current{};                                                       // RL_I
+    const TRegenerator& last = s.Regs[static_cast<size_t>(n)];
+    if (!DivideAffine(last.RL_P, u, current)) return false;
+    TAffine rrI = current;
+    TAffine rrU = ScaleAffine(static_cast<double>(int64_t{last.RR} + s.LrpLoopOhms), rrI);
+    if (!IsModest(rrU)) return false;
+    for (int k = n - 1; k >= 1; --k) {
+        const TRegenerator& r = s.Regs[static_cast<size_t>(k)];
+        u = AddAffine(u, rrU);
+        if (!IsModest(u) || !DivideAffine(r.RL_P, u, current)) return false;
+        rrI = AddAffine(current, rrI);
+        rrU = ScaleAffine(static_cast<double>(int64_t{r.RR} + s.LrpLoopOhms), rrI);
+        if (!IsModest(rrI) || !IsModest(rrU)) return false;
+    }
+    const TAffine uCalc = AddAffine(u, rrU);
+    if (!IsModest(uCalc)) return false;
+    const double highest = uCalc.C + std::fabs(uCalc.D) + uCalc.E;
+    return highest + kRounding * Magnitude(uCalc) < static_cast<double>(s.U_RP);
+}
+
+} // namespace
+
+bool ProvesNoStop(const TCalcState& s, double xLo, double xHi) {
+    return ProvesNoStopByIntervals(s, xLo, xHi) || ProvesNoStopByAffineForms(s, xLo, xHi);
 }
 
 // ---- the search for the final step -----------------------------------------------------------------
@@ -159,30 +251,38 @@ public:
                 if (StopsAt(k)) return k;
             return -1;
         }
-        ++stats_.IntervalEvaluations;
-        if (ProvesNoStop(s_, steps_.At(first), steps_.At(last))) return -1;
+        // A range that ends in a stop holds one: no proof is tried for it, it is halved at once.
+        if (!StopsAt(last)) {
+            ++stats_.ProofAttempts;
+            if (ProvesNoStop(s_, steps_.At(first), steps_.At(last))) return -1;
+        }
         const int64_t mid = first + (last - first) / 2;
         const int64_t found = FirstStop(first, mid);
         return found >= 0 ? found : FirstStop(mid + 1, last);
     }
 
-private:
     // Whether the step faults or leaves U_Calc >= U_RP, evaluated in a scratch table.
     bool StopsAt(int64_t k) {
+        if (k == lastStep_) return lastStops_; // a halved range asks again for its end
         ++stats_.ExactEvaluations;
+        lastStep_ = k;
         try {
             EvaluateChain(*scratch_, steps_.At(k));
+            lastStops_ = !(target_ > scratch_->U_Calc);
         } catch (const EMathError&) {
-            return true;
+            lastStops_ = true;
         }
-        return !(target_ > scratch_->U_Calc);
+        return lastStops_;
     }
 
+private:
     const TCalcState& s_;
     const TStepSequence& steps_;
     TSearchStats& stats_;
     std::unique_ptr<TCalcState> scratch_;
     double target_;
+    int64_t lastStep_ = -1;
+    bool lastStops_ = false;
 };
 
 } // namespace
@@ -191,7 +291,9 @@ int64_t FindFinalStep(const TCalcState& s, const TStepSequence& steps, TSearchSt
     TSearchStats local;
     TFinalStepSearch search(s, steps, stats ? *stats : local);
     // Every step before FirstAbove() has x <= U_RP; that step itself stops the loop in any case.
-    const int64_t found = search.FirstStop(1, steps.FirstAbove() - 1);
+    // A chain that cannot be fed at this voltage stops at once, which is common: try that step first.
+    const int64_t found =
+        steps.FirstAbove() > 1 && search.StopsAt(1) ? 1 : search.FirstStop(1, steps.FirstAbove() - 1);
     return found >= 0 ? found : steps.FirstAbove();
 }
 

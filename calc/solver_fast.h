@@ -53,7 +53,7 @@ bool ProvesNoStop(const TCalcState& s, double xLo, double xHi);
 
 // Work done by one search, for tests and benchmarks.
 struct TSearchStats {
-    int64_t IntervalEvaluations = 0;
+    int64_t ProofAttempts = 0; // ranges for which a proof of "no stop" was tried
     int64_t ExactEvaluations = 0;
 };
 
