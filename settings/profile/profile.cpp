@@ -61,6 +61,15 @@ bool HasNoBreaks(std::string_view s) {
     return s.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
+// The text written for a value: the value itself, or the value in double quotes when a read would
+// otherwise lose its blanks at the ends or its own enclosing quotes.
+std::string EncodeValue(std::string_view v) {
+    const bool quote =
+        !v.empty() && (IsBlank(v.front()) || IsBlank(v.back()) ||
+                       (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()));
+    return quote ? "\"" + std::string(v) + "\"" : std::string(v);
+}
+
 bool IsValidName(std::string_view s) {
     return !s.empty() && s.size() <= kMaxNameLength && !IsBlank(s.front()) && !IsBlank(s.back()) &&
            HasNoBreaks(s);
@@ -307,8 +316,12 @@ template <class TUse> void ScanLineAt(std::string_view text, std::size_t start, 
     if (scanner.Feed(text.data() + start, ContentEnd(text, start) - start)) scanner.Finish();
 }
 
-// The line ending new lines get: the file's most common one; LF on a tie or when there is none.
-std::string DominantLineEnd(std::string_view text) {
+// The line ending new lines get: CRLF when the file has more CRLF than LF endings, a lone CR when it
+// has nothing but lone CRs, else LF (so a new file gets LF). A lone CR is never put into a file that
+// has LFs: written before an LF it would join it into one CRLF ending and change the lines around.
+// Adding lines with the chosen ending never changes the choice, so a batch of writes and the same
+// writes one after the other produce the same file.
+std::string NewLineEnding(std::string_view text) {
     std::size_t lf = 0, crlf = 0, cr = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\n') {
@@ -322,14 +335,9 @@ std::string DominantLineEnd(std::string_view text) {
             }
         }
     }
-    std::string best = "\n";
-    std::size_t bestCount = lf;
-    if (crlf > bestCount) {
-        best = "\r\n";
-        bestCount = crlf;
-    }
-    if (cr > bestCount) best = "\r";
-    return best;
+    if (crlf > lf) return "\r\n";
+    if (lf == 0 && crlf == 0 && cr > 0) return "\r";
+    return "\n";
 }
 
 // Opens a file for reading. Missing when it does not exist, ReadError (with errno) when it exists
@@ -646,7 +654,7 @@ std::string TProfileReader::GetString(std::string_view section, std::string_view
 // ---- TProfileWriter ----
 
 TProfileWriter::TProfileWriter(TProfileReader original, std::string file)
-    : original_(std::move(original)), file_(std::move(file)), lineEnd_(DominantLineEnd(original_.Text())) {}
+    : original_(std::move(original)), file_(std::move(file)), lineEnd_(NewLineEnding(original_.Text())) {}
 
 TProfileWriter::TProfileWriter(const std::string& file) : TProfileWriter(TProfileReader(file), file) {}
 
@@ -654,9 +662,10 @@ TProfileWriter TProfileWriter::FromText(std::string text) {
     return TProfileWriter(TProfileReader::FromText(std::move(text)), std::string());
 }
 
-bool TProfileWriter::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+bool TProfileWriter::WriteString(std::string_view section, std::string_view key, std::string_view plain) {
     if (LoadStatus() == TProfileStatus::ReadError) return false;
-    if (!IsValidProfileSection(section) || !IsValidProfileKey(key) || !HasNoBreaks(value)) return false;
+    if (!IsValidProfileSection(section) || !IsValidProfileKey(key) || !HasNoBreaks(plain)) return false;
+    const std::string value = EncodeValue(plain);
     const auto put = [&](TNewKeys& keys) {
         auto [it, added] = keys.byName.emplace(LowerCopy(key), keys.keys.size());
         if (added)
@@ -689,8 +698,10 @@ std::string TProfileWriter::Text() const {
         std::string with;
     };
     std::vector<TEdit> edits;
-    for (const auto& [line, value] : replaced_) {
-        ScanLineAt(text, line, [&](const TLine& l) { edits.push_back({l.valueStart, l.end, 0, value}); });
+    for (const auto& change : replaced_) {
+        ScanLineAt(text, change.first, [&](const TLine& l) {
+            edits.push_back({l.valueStart, l.end, 0, change.second});
+        });
     }
     for (const auto& [anchor, keys] : added_) {
         const std::size_t end = ContentEnd(text, anchor);

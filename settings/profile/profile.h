@@ -28,10 +28,10 @@
 //   where they are.
 // - A new section "[section]" with its "key=value" line is appended at the end of the file, after
 //   a line break when the file does not end with one.
-// - New lines end with the file's most common line ending (LF when there is a tie or none at all,
-//   so a new file uses LF).
-// - Values are written as given: blanks at their ends or enclosing quotes are therefore not
-//   returned by a later read.
+// - New lines end with CRLF when the file has more CRLF than LF endings, with a lone CR when the
+//   file has nothing but lone CRs, and with LF otherwise (on a tie, and in a new file).
+// - Values are written as given, except that a value with blanks at either end, or enclosed in a
+//   matching pair of quotes, is written in double quotes, so that a read returns it unchanged.
 // - Every write replaces the whole file atomically (temporary file beside it, flushed to disk and
 //   renamed over it, permission bits kept). A failed write leaves the old file untouched.
 #include <cstddef>

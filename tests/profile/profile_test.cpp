@@ -307,7 +307,12 @@ std::vector<WriteCase> WriteCases() {
         {"AddSectionWithoutTrailingBreak", "[B]\ny=2", "A", "k", "9", "[B]\ny=2\n[A]\nk=9\n"},
         {"AddSectionCrLfWithoutTrailingBreak", "[B]\r\ny=2", "A", "k", "9", "[B]\r\ny=2\r\n[A]\r\nk=9\r\n"},
         {"AddSectionLoneCr", "[B]\ry=2\r", "A", "k", "9", "[B]\ry=2\r[A]\rk=9\r"},
+        {"MostlyLoneCrButSomeLfUsesLf", "[A]\rx=1\n\n[B]\r\r", "A", "k", "9", "[A]\rx=1\nk=9\n\n[B]\r\r"},
         {"AddSectionMostlyLf", "[B]\r\ny=1\nz=2\n", "A", "k", "9", "[B]\r\ny=1\nz=2\n[A]\nk=9\n"},
+        {"ValueWithEndBlanksQuoted", "[A]\nk = 1\n", "A", "k", " y\t", "[A]\nk = \" y\t\"\n"},
+        {"QuotedValueQuotedAgain", "[A]\n", "A", "k", "'q'", "[A]\nk=\"'q'\"\n"},
+        {"DoubleQuotedValueQuotedAgain", "[A]\n", "A", "k", "\"q\"", "[A]\nk=\"\"q\"\"\n"},
+        {"InnerBlanksAndLoneQuoteNotQuoted", "[A]\n", "A", "k", "a b\"", "[A]\nk=a b\"\n"},
         {"AddSectionToEmptyFile", "", "A", "k", "9", "[A]\nk=9\n"},
         {"AddSectionAfterOnlyComments", "; c\n", "A", "k", "9", "; c\n[A]\nk=9\n"},
         {"KeepsBinaryAndUnknownLines", "\x01\0\xff\n[Z]\nq\0=\xfe\n[A]\nk=1\n"s, "A", "k", "2",
@@ -522,7 +527,8 @@ INSTANTIATE_TEST_SUITE_P(
                                             "[REG2]\n\n[REG7]\nRR=7\n[FSize]\nWidth=1"},
                       BatchCase{"CrLfDuplicatesJunk", "[REG2]\r\nRR=2\r\njunk\r\n[COMMON\r\n;c\r\n[REG2]\r\n"
                                                       "RR=3\r\n\0\xff\r\n[REG1]"s},
-                      BatchCase{"LoneCr", "[OTHER]\rA=0\r"}),
+                      BatchCase{"LoneCr", "[OTHER]\rA=0\r"},
+                      BatchCase{"MostlyLoneCrWithLf", "[OTHER]\rA=0\r\r\r[REG2]\rRR=1\n\n[REG1]\r"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProfileBatch, WriterWithoutChangesRewritesSameBytes) {
