@@ -184,7 +184,6 @@ QImage PictureOf(const TComponentSpec& spec) {
 
 // What every control of the model takes from its row.
 template <class T> void ApplyControl(T& c, const TComponentSpec& spec) {
-    c.SetBounds(spec.Bounds.x(), spec.Bounds.y(), spec.Bounds.width(), spec.Bounds.height());
     c.SetFont(FontOf(spec));
     c.SetCursor(spec.Cursor);
     if (spec.Hint != nullptr) {
@@ -203,9 +202,9 @@ void ApplyKind(TShape& c, const TComponentSpec& spec) {
     c.SetPen(pen);
 }
 void ApplyKind(TLabel& c, const TComponentSpec& spec) {
+    c.SetAutoSize(spec.AutoSize);
     c.SetTransparent(spec.Transparent);
     c.SetWordWrap(spec.WordWrap);
-    c.SetAutoSize(spec.AutoSize);
     c.SetCaption(CaptionOf(spec));
 }
 void ApplyKind(TImage& c, const TComponentSpec& spec) {
@@ -241,6 +240,8 @@ template <auto Member> QObject* Make(TForm1& form, const TComponentSpec& spec, Q
         c->setObjectName(QString::fromUtf8(spec.Name));
         ApplyControl(*c, spec);
         ApplyKind(*c, spec);
+        // The designed bounds last: an auto-sized label then keeps its position and fits its text.
+        c->SetBounds(spec.Bounds.x(), spec.Bounds.y(), spec.Bounds.width(), spec.Bounds.height());
         c->SetVisible(spec.Visible); // before the parent, so a hidden template never shows
         c->SetParent(parent);
     } else if constexpr (std::is_same_v<T, QTimer>) {

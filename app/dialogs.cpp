@@ -1,5 +1,7 @@
 #include "app/dialogs.h"
 
+#include "controls/event_guard.h"
+
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -131,3 +133,7 @@ void ShowErrorBox(const QString& message) {
 }
 
 } // namespace dp
+
+void dp::InstallErrorBoxReporter() {
+    SetErrorReporter([](const std::string& message) { ShowErrorBox(QString::fromStdString(message)); });
+}

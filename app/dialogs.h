@@ -45,4 +45,7 @@ void SetDialogs(IDialogs* d);
 // The standard error box of an error that escaped a handler: caption "Расчет ДП", error icon.
 void ShowErrorBox(const QString& message);
 
+// Makes every error that escapes an event handler of the controls show the error box.
+void InstallErrorBoxReporter();
+
 } // namespace dp

@@ -3,7 +3,6 @@
 #include "app/Main.h"
 #include "app/dialogs.h"
 #include "app/uAbout.h"
-#include "controls/event_guard.h"
 #include "util/uStrUtils.h"
 
 #include <QApplication>
@@ -61,8 +60,7 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(dp::kAppTitle));
     dp::SetDecimalSeparator(LocaleDecimalSeparator());
-    dp::SetErrorReporter(
-        [](const std::string& message) { dp::ShowErrorBox(QString::fromStdString(message)); });
+    dp::InstallErrorBoxReporter();
 
     // Form1 is set inside the constructor, before the components are built; the creation handler runs
     // InitProgram while the window is still hidden.

@@ -14,7 +14,10 @@ void RestartTimer(QTimer& timer, int interval) {
 }
 
 QString LongTimeFormatWithoutZone(const QLocale& locale) {
-    const QString format = locale.timeFormat(QLocale::LongFormat);
+    return StripZoneFromTimeFormat(locale.timeFormat(QLocale::LongFormat));
+}
+
+QString StripZoneFromTimeFormat(const QString& format) {
     QString result;
     result.reserve(format.size());
     for (qsizetype i = 0; i < format.size();) {

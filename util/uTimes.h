@@ -20,6 +20,10 @@ void RestartTimer(QTimer& timer, int interval);
 // morning/afternoon marker where the locale has one. Quoted literals are kept as they are.
 QString LongTimeFormatWithoutZone(const QLocale& locale);
 
+// A time format with every time-zone token (t, tt, ttt, tttt) removed, together with the brackets
+// around it and the blank that sets it off; quoted literals stay as they are.
+QString StripZoneFromTimeFormat(const QString& format);
+
 // The time of day as the log shows it: time formatted with LongTimeFormatWithoutZone(locale).
 QString TimeOfDayText(const QTime& time, const QLocale& locale);
 
