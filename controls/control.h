@@ -51,6 +51,8 @@ template <class Base> class TControl : public Base, public dp::TControlBase {
 public:
     explicit TControl(dp::TOwner* Owner) : Base(nullptr), dp::TControlBase(Owner, this) {
         this->setAttribute(Qt::WA_Hover, true);
+        // OnMouseMove fires while hovering too, not only while a button is held.
+        this->setMouseTracking(true);
     }
     ~TControl() override {
         if (FAlignedParent) FAlignedParent->removeEventFilter(this);

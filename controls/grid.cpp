@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <stdexcept>
@@ -154,7 +155,11 @@ void TStringGrid::DrawCell(int col, int row, const QRect& rect, TGridDrawState s
 }
 
 void TStringGrid::ApplyColor() {
-    TControl<QTableWidget>::ApplyColor();
+    // The cells' background is the view's base colour.
+    QPalette p = palette();
+    p.setColor(QPalette::Base,
+               Color().isValid() ? Color() : style()->standardPalette().color(QPalette::Base));
+    setPalette(p);
     viewport()->update();
 }
 

@@ -204,6 +204,16 @@ TEST(Control, ContextPopupHandledSuppressesMenu) {
     EXPECT_TRUE(fired);
 }
 
+TEST(Control, MouseMoveFiresWhileHovering) {
+    TShape shape;
+    int moves = 0;
+    shape.OnMouseMove = [&](QObject*, TShiftState shift, int x, int y) {
+        moves += shift == 0 && x == 3 && y == 4;
+    };
+    SendMouse(&shape, QEvent::MouseMove, QPoint(3, 4), Qt::NoButton);
+    EXPECT_EQ(moves, 1);
+}
+
 // ---- label
 
 TEST(Label, AutoSizeFollowsCaptionAndFont) {
