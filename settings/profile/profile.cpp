@@ -140,7 +140,8 @@ struct TLine {
 
 // Splits text fed in pieces of any size into lines and reports each section header and each
 // "key=value" line (before any section too: the sinks decide) to the sink, which returns false to
-// stop. Comments, blank lines and lines without "=" are not reported. CR and LF each end a line, so
+// stop; key lines are not even parsed while its WantsEntries() is false. Comments, blank lines and
+// lines without "=" are not reported. CR and LF each end a line, so
 // a CRLF pair ends a line and then an empty one.
 template <class TSink> class TScanner {
 public:
@@ -202,7 +203,7 @@ private:
                     ++s;
                     state_ = TState::HeaderLead;
                 } else {
-                    state_ = TState::KeyName;
+                    state_ = sink_.WantsEntries() ? TState::KeyName : TState::Skip;
                 }
                 break;
             case TState::Skip:
@@ -275,6 +276,8 @@ struct TFindSink {
     bool inSection = false;
     bool found = false;
 
+    bool WantsEntries() const { return inSection; }
+
     bool operator()(const TLine& line) {
         if (line.kind == TLineKind::Header) {
             if (inSection) return false; // the first section of this name has ended
@@ -307,6 +310,7 @@ std::size_t AfterLineBreak(std::string_view text, std::size_t end) {
 template <class TUse> void ScanLineAt(std::string_view text, std::size_t start, TUse&& use) {
     struct TOne {
         TUse& use;
+        bool WantsEntries() const { return true; }
         bool operator()(const TLine& line) {
             use(line);
             return false;
@@ -568,6 +572,7 @@ void TProfileReader::Index() {
         TProfileReader& reader;
         std::uint32_t sectionHash = 0;
         bool sectionNamed = false; // the current section has a name a query can match
+        bool WantsEntries() const { return !reader.headers_.empty(); }
         bool operator()(const TLine& line) {
             const auto at = static_cast<std::uint32_t>(line.start);
             if (line.kind == TLineKind::Header) {
