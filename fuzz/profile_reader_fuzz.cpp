@@ -55,10 +55,6 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 struct TProbe {
     std::string section, key;
 };
