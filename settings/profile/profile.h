@@ -33,7 +33,9 @@
 // - Values are written as given, except that a value with blanks at either end, or enclosed in a
 //   matching pair of quotes, is written in double quotes, so that a read returns it unchanged.
 // - Every write replaces the whole file atomically (temporary file beside it, flushed to disk and
-//   renamed over it, permission bits kept). A failed write leaves the old file untouched.
+//   renamed over it, permission bits kept). A failed write leaves the old file untouched. So a
+//   read-only file is never changed, and a file in a folder without write permission cannot be
+//   written even when the file itself is writable. A symbolic link stays and its target is replaced.
 #include <cstddef>
 #include <cstdint>
 #include <map>
