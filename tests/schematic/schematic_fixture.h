@@ -1,0 +1,76 @@
+#pragma once
+// A main window for the schematic tests: built offscreen in its own temporary directory, with the
+// decimal comma, scripted dialogs and the error box reporter, and a chain set up by hand (the settings
+// are not read).
+#include "app/Main.h"
+#include "app/dialogs.h"
+#include "calc/regenerator.h"
+#include "controls/controls.h"
+#include "schematic/groups.h"
+#include "tests/support/scripted_dialogs.h"
+#include "util/uStrUtils.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace dp::test {
+
+// A left click in the middle of w, delivered the way the mouse delivers it.
+inline void ClickWithMouse(QWidget* w) {
+    const QPointF pos(w->width() / 2.0, w->height() / 2.0);
+    QMouseEvent press(QEvent::MouseButtonPress, pos, w->mapToGlobal(pos), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, pos, w->mapToGlobal(pos), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+}
+
+class SchematicWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        previousDir_ = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+        SetDecimalSeparator(',');
+        InstallErrorBoxReporter();
+        form_ = std::make_unique<TForm1>();
+        fixedComponents_ = form_->ComponentCount();
+        ResetTable(form_->State);
+        form_->State.U_RP = 310;
+    }
+    void TearDown() override {
+        form_.reset();
+        SetErrorReporter({});
+        QDir::setCurrent(previousDir_);
+        SetDecimalSeparator('.');
+    }
+
+    // count regenerators with the table's values, then the first calculation (as at start-up).
+    void StartWith(int count) {
+        for (int i = 0; i < count; ++i) AddRegenerator(*form_);
+        form_->MemoLog->clear();
+        form_->Calculate();
+    }
+
+    TRegenerator& Reg(int n) { return form_->State.Regs.at(static_cast<size_t>(n)); }
+    int NumRegs() const { return form_->State.NumRegs; }
+    QString Log() const { return form_->MemoLog->toPlainText(); }
+    // A line no calculation writes: gone after the next calculation, kept when none runs.
+    void MarkLog() { form_->MemoLog->setPlainText(QStringLiteral("<before>")); }
+    bool LogWasRewritten() const { return !Log().contains(QStringLiteral("<before>")); }
+
+    QTemporaryDir dir_;
+    QString previousDir_;
+    ScopedScriptedDialogs dialogs_;
+    std::unique_ptr<TForm1> form_;
+    int fixedComponents_ = 0;
+};
+
+} // namespace dp::test
