@@ -267,6 +267,11 @@ TEST_F(SchematicWindow, ScrollExtentFollowsTheChain) {
 
     while (NumRegs() > 1) dp::DeleteRegenerator(*form_);
     EXPECT_EQ(bar->maximum(), 0);
+
+    // The calculation after "+" rewrites the texts; the extent follows their new widths too.
+    for (int i = 2; i <= 12; ++i) form_->ButADD->Click();
+    ASSERT_NE(Reg(12).LabRL_I->Caption(), QStringLiteral("16 мА"));
+    EXPECT_EQ(content->width(), rightOfLastGroup());
 }
 
 TEST_F(SchematicWindow, GroupsAddedWhileScrolledLineUpWithTheOthers) {

@@ -49,6 +49,14 @@ int main(int argc, char** argv) {
         for (int i = 1; i < count; ++i) form.ButADD->Click();
         form.show();
         ok &= Save(form, out.filePath(QStringLiteral("schematic_%1.png").arg(count)));
+        if (count == 1) {
+            // The first group, four times enlarged, to check it pixel by pixel.
+            const QImage group = form.grab(QRect(40, 15, 200, 165)).toImage();
+            const QString path = out.filePath(QStringLiteral("schematic_1_group_x4.png"));
+            const bool saved = group.scaled(group.size() * 4).save(path);
+            std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+            ok &= saved;
+        }
         QScrollBar* bar = form.PanelSch->horizontalScrollBar();
         if (bar->maximum() > 0) {
             bar->setValue(bar->maximum() / 2);
