@@ -1,11 +1,21 @@
 // Handlers of the output buttons: the screenshot and printing.
 #include "app/Main.h"
+#include "output/print_window.h"
+#include "output/screenshot.h"
 
-// Filled in by the output work.
-void TForm1::ButScrMouseDown(QObject*, TMouseButton, TShiftState, int, int) {}
+#include <QPrinter>
 
-// Filled in by the output work.
-void TForm1::ButScrClick(QObject*) {}
+// Every mouse-down, with whichever button, decides whether the click that follows asks for a name.
+void TForm1::ButScrMouseDown(QObject*, TMouseButton, TShiftState Shift, int, int) {
+    AskFileName = (Shift & ssShift) != 0;
+}
 
-// Filled in by the output work.
-void TForm1::Button1Click(QObject*) {}
+void TForm1::ButScrClick(QObject*) {
+    dp::MakeScreenshot(*this, AskFileName);
+}
+
+// The printer chosen in the dialog stays the current printer for the next prints.
+void TForm1::Button1Click(QObject*) {
+    if (!PrinterSetupDialog1.Execute(this)) return;
+    dp::PrintWindow(*this, PrinterSetupDialog1.Printer());
+}

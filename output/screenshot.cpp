@@ -1,0 +1,97 @@
+#include "output/screenshot.h"
+
+#include "app/Main.h"
+#include "app/dialogs.h"
+#include "output/jpeg/jpeg_writer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QWindow>
+
+namespace dp {
+namespace {
+
+// Where the strip starts in the scroll box's client area, and how much narrower and lower it is
+// than the scroll box: on the design platform these are the fixed offsets 16 and 40 from the outer
+// frame, which has an 8-pixel border and a 31-pixel caption.
+constexpr int kStripLeft = 8;
+constexpr int kStripTop = 9;
+constexpr int kStripWidthLoss = 16;
+constexpr int kStripHeightLoss = 96;
+
+// Only an X11 display lets a program read back the pixels that the screen shows.
+bool CanReadScreen() {
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+QScreen* ScreenOf(const TForm1& form, QPoint globalPoint) {
+    if (QScreen* s = QGuiApplication::screenAt(globalPoint)) return s;
+    if (QScreen* s = form.screen()) return s;
+    return QGuiApplication::primaryScreen();
+}
+
+} // namespace
+
+QString DefaultScreenshotName(const QString& dir, int numRegs) {
+    return dir + QDir::separator() + QStringLiteral("SCR_") + QString::number(numRegs) +
+           QStringLiteral("R.jpg");
+}
+
+QRect ScreenshotRect(const TForm1& form) {
+    const TScrollBox* box = form.PanelSch;
+    const QPoint origin = box->mapTo(&form, QPoint(kStripLeft, kStripTop));
+    return {origin, QSize(box->width() - kStripWidthLoss, box->height() - kStripHeightLoss)};
+}
+
+QImage GrabScreenshotStrip(TForm1& form, TGrabSource* source) {
+    const QRect strip = ScreenshotRect(form);
+    if (strip.isEmpty()) throw std::runtime_error("The schematic area is too small for a screenshot");
+    if (CanReadScreen()) {
+        const QPoint global = form.mapToGlobal(strip.topLeft());
+        QScreen* screen = ScreenOf(form, global);
+        if (screen != nullptr) {
+            // The whole screen's pixels, in device-independent coordinates relative to the screen;
+            // the pixmap holds the device pixels, one per screen pixel.
+            const QPoint onScreen = global - screen->geometry().topLeft();
+            const QPixmap pixels =
+                screen->grabWindow(0, onScreen.x(), onScreen.y(), strip.width(), strip.height());
+            if (!pixels.isNull()) {
+                if (source != nullptr) *source = TGrabSource::Screen;
+                return pixels.toImage();
+            }
+        }
+    }
+    // No readable screen: the window paints the same strip, as it shows it now.
+    if (source != nullptr) *source = TGrabSource::Window;
+    return form.grab(strip).toImage();
+}
+
+void MakeScreenshot(TForm1& form, bool ask) {
+    QString name = DefaultScreenshotName(QDir::currentPath(), form.State.NumRegs);
+    if (ask) {
+        if (!form.SaveDlg.Execute(&form)) return;
+        name = form.SaveDlg.FileName;
+        // Lets the dialog vanish from the screen before the screen is read; blocks, handling nothing.
+        Dialogs().Sleep(500);
+    }
+
+    const QImage rgb = GrabScreenshotStrip(form).convertToFormat(QImage::Format_RGB888);
+    if (rgb.isNull()) throw std::runtime_error("The screen could not be read");
+
+    const bool written =
+        WriteJpegFile(QFile::encodeName(name).toStdString(), rgb.constBits(), rgb.width(), rgb.height(),
+                      static_cast<int>(rgb.bytesPerLine()), kScreenshotJpegQuality);
+    if (written) {
+        Dialogs().MessageBox(QStringLiteral("Файл сохранен: ") + name, QStringLiteral("Information"),
+                             TMsgIcon::Information);
+    } else {
+        Dialogs().MessageBox(QStringLiteral("Файл не сохранен, т.к. не найден путь:") + QChar(13) + u'"' +
+                                 name + u'"',
+                             QStringLiteral("Warning"), TMsgIcon::Warning);
+    }
+}
+
+} // namespace dp

@@ -1,0 +1,107 @@
+#pragma once
+// The main window in its own temporary current directory, with scripted dialogs and the errors that
+// escape handlers collected instead of shown.
+#include "app/Main.h"
+#include "controls/event_guard.h"
+#include "schematic/groups.h"
+#include "tests/support/scripted_dialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace dp::test {
+
+// Scripted dialogs whose confirmed printer setup chooses printing into a PDF file, the next of the
+// queued names, as a user would choose a printer in the real dialog.
+class PrintingDialogs : public ScriptedDialogs {
+public:
+    void AnswerPrinterSetupToPdf(const QString& file) {
+        AnswerPrinterSetup(true);
+        pdfFiles_.push_back(file);
+    }
+    bool PrinterSetup(QPrinter& printer, QWidget* parent) override {
+        printers_.push_back(&printer);
+        const bool confirmed = ScriptedDialogs::PrinterSetup(printer, parent);
+        if (confirmed && !pdfFiles_.empty()) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdfFiles_.front());
+            pdfFiles_.pop_front();
+        }
+        return confirmed;
+    }
+    // The printer object each setup dialog was shown on.
+    const std::vector<QPrinter*>& Printers() const { return printers_; }
+
+private:
+    std::deque<QString> pdfFiles_;
+    std::vector<QPrinter*> printers_;
+};
+
+class OutputWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        previousDir_ = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+        SetDialogs(&dialogs_);
+        SetErrorReporter([this](const std::string& message) { errors_.push_back(message); });
+        form_ = std::make_unique<TForm1>();
+    }
+    void TearDown() override {
+        form_.reset();
+        SetErrorReporter({});
+        SetDialogs(nullptr);
+        EXPECT_TRUE(dialogs_.AllAnswersUsed()) << "a scripted dialog answer was never asked for";
+        QDir::setCurrent(previousDir_);
+    }
+
+    // The chain with count regenerators, calculated, the window shown as the user sees it, and the
+    // save dialog's start-up defaults in the temporary folder.
+    void ShowWithRegenerators(int count) {
+        for (int i = 0; i < count; ++i) AddRegenerator(*form_);
+        form_->Calculate();
+        form_->StartDir = dir_.path();
+        form_->SaveDlg.InitialDir = dir_.path();
+        form_->SaveDlg.FileName = dir_.path() + QStringLiteral("/Schema1.jpg");
+        form_->show();
+        QApplication::processEvents();
+    }
+
+    QString Path(const QString& name) const { return dir_.path() + u'/' + name; }
+    QStringList Files() const {
+        return QDir(dir_.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    }
+
+    QTemporaryDir dir_;
+    QString previousDir_;
+    PrintingDialogs dialogs_;
+    std::vector<std::string> errors_;
+    std::unique_ptr<TForm1> form_;
+};
+
+// A mouse event on w at pos; the buttons held follow the event.
+inline void SendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+                      QPoint pos = QPoint(5, 5)) {
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent e(type, QPointF(pos), w->mapToGlobal(QPointF(pos)), button, held, modifiers);
+    QApplication::sendEvent(w, &e);
+}
+
+// A left click whose press and release carry their own modifier keys.
+inline void Click(QWidget* w, Qt::KeyboardModifiers atPress = Qt::NoModifier,
+                  Qt::KeyboardModifiers atRelease = Qt::NoModifier) {
+    SendMouse(w, QEvent::MouseButtonPress, Qt::LeftButton, atPress);
+    SendMouse(w, QEvent::MouseButtonRelease, Qt::LeftButton, atRelease);
+}
+
+} // namespace dp::test
