@@ -9,10 +9,12 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QMoveEvent>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QStatusBar>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -42,7 +44,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Расчет токов ДП"));
     setFont(dp::ToQFont(TFont{}));
     CreateComponents();
-    resize(kDesignClientWidth, kDesignClientHeight);
+    ResizeClient(QSize(kDesignClientWidth, kDesignClientHeight));
+    pendingOuter_ = QSize(kDesignOuterWidth, kDesignOuterHeight);
     move(kDesignLeft, kDesignTop);
     LayoutBands();
     PanelSch->UpdateExtent();
@@ -94,6 +97,16 @@ void TForm1::FormCreate(QObject*) {
 }
 
 void TForm1::FormClose(QObject*) {
+    SaveSettingsOnce();
+    closed_ = true; // the program ends now: nothing after this close writes again
+}
+
+void TForm1::SaveSettingsOnce() {
+    if (closed_) return;
+    std::vector<dp::TSetting> settings = dp::SettingsToWrite(*this);
+    if (settingsSaved_ && settings == savedSettings_) return;
+    settingsSaved_ = true;
+    savedSettings_ = std::move(settings);
     dp::SaveSettings(*this);
 }
 
@@ -120,9 +133,28 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     LayoutBands();
+    // A size this window did not ask for (the user's, or the window manager's) is the size now.
+    if (isVisible() && event->size() != requestedClient_) pendingOuter_ = QSize();
+    ApplyPendingOuterSize();
+}
+
+void TForm1::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    ApplyPendingOuterSize();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    ApplyPendingOuterSize();
+    if (pendingOuter_.isValid()) WatchForFrame(30);
 }
 
 // ---- Geometry as the settings see it ----
+
+QMargins TForm1::FrameMargins() const {
+    const QWindow* window = windowHandle();
+    return window != nullptr ? window->frameMargins() : QMargins();
+}
 
 int TForm1::Left() const {
     return pos().x();
@@ -131,10 +163,14 @@ int TForm1::Top() const {
     return pos().y();
 }
 int TForm1::Width() const {
-    return width() + kDesignFrameWidth;
+    if (pendingOuter_.isValid()) return pendingOuter_.width();
+    const QMargins frame = FrameMargins();
+    return width() + frame.left() + frame.right();
 }
 int TForm1::Height() const {
-    return height() + kDesignFrameHeight;
+    if (pendingOuter_.isValid()) return pendingOuter_.height();
+    const QMargins frame = FrameMargins();
+    return height() + frame.top() + frame.bottom();
 }
 void TForm1::SetLeft(int v) {
     move(v, pos().y());
@@ -143,10 +179,38 @@ void TForm1::SetTop(int v) {
     move(pos().x(), v);
 }
 void TForm1::SetWidth(int v) {
-    resize(std::max(1, v - kDesignFrameWidth), height());
+    pendingOuter_ = QSize(std::max(1, v), Height());
+    const QMargins frame = FrameMargins();
+    ResizeClient(QSize(std::max(1, v - frame.left() - frame.right()), height()));
+    if (!frame.isNull()) pendingOuter_ = QSize(); // the frame is known: the size is final
 }
 void TForm1::SetHeight(int v) {
-    resize(width(), std::max(1, v - kDesignFrameHeight));
+    pendingOuter_ = QSize(Width(), std::max(1, v));
+    const QMargins frame = FrameMargins();
+    ResizeClient(QSize(width(), std::max(1, v - frame.top() - frame.bottom())));
+    if (!frame.isNull()) pendingOuter_ = QSize();
+}
+
+void TForm1::ResizeClient(QSize size) {
+    requestedClient_ = size;
+    resize(size);
+}
+
+void TForm1::ApplyPendingOuterSize() {
+    if (!pendingOuter_.isValid() || !isVisible()) return;
+    const QMargins frame = FrameMargins();
+    if (frame.isNull()) return; // no frame reported (yet): the client area is the outer size
+    const QSize outer = pendingOuter_;
+    pendingOuter_ = QSize();
+    ResizeClient(QSize(std::max(1, outer.width() - frame.left() - frame.right()),
+                       std::max(1, outer.height() - frame.top() - frame.bottom())));
+}
+
+void TForm1::WatchForFrame(int triesLeft) {
+    QTimer::singleShot(100, this, [this, triesLeft] {
+        ApplyPendingOuterSize();
+        if (pendingOuter_.isValid() && triesLeft > 1) WatchForFrame(triesLeft - 1);
+    });
 }
 
 // ---- Results onto the window ----

@@ -13,9 +13,14 @@
 #include "calc/results_view.h"
 #include "controls/owner.h"
 #include "controls/types.h"
+#include "settings/app_settings.h"
 
+#include <QMargins>
+#include <QSize>
 #include <QString>
 #include <QWidget>
+
+#include <vector>
 
 class QPlainTextEdit;
 class QStatusBar;
@@ -92,11 +97,15 @@ public:
     // Recalculates the chain and shows the results.
     void Calculate();
 
-    // Outer window geometry as the settings store it. Left and Top are the outer frame's position;
-    // Width and Height are the client size plus the frame of the design platform (16 x 39), so that
-    // reading and writing them round-trips whatever frame the window manager draws.
-    static constexpr int kDesignFrameWidth = 16;
-    static constexpr int kDesignFrameHeight = 39;
+    // Outer window geometry as the settings store it: the frame the window system draws included.
+    // Left and Top place the outer frame (under X11 move() does exactly that). Width and Height are
+    // the outer size: until the window system has reported its frame (before the first showing, or
+    // without a window manager) the client area takes the whole outer size asked for, and the outer
+    // size asked for is what Width and Height report; once the frame is known the client area is
+    // corrected once so that the outer size is the one asked for. Reading and writing them thus
+    // round-trips exactly, whatever frame the window manager draws.
+    static constexpr int kDesignOuterWidth = 834;
+    static constexpr int kDesignOuterHeight = 478;
     int Left() const;
     int Top() const;
     int Width() const;
@@ -105,6 +114,15 @@ public:
     void SetTop(int v);
     void SetWidth(int v);
     void SetHeight(int v);
+    // The frame around the client area as the window system reports it now (none before the
+    // window exists or without a window manager).
+    QMargins FrameMargins() const;
+
+    // Writes the settings unless this run has already written exactly these, or the window has
+    // closed (its close wrote the last state): closing the window, a termination signal and the
+    // end of the desktop session may all come at shut-down, and the session manager may ask for
+    // the data while the window stays open.
+    void SaveSettingsOnce();
 
     // ---- Event handlers (the sender is the control that fired) ----
     void FormCreate(QObject* Sender);
@@ -139,11 +157,26 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void CreateComponents();
     // The bands follow the width; only the log changes its height.
     void LayoutBands();
+    // Resizes the client area so that the outer size becomes the one asked for, once the window
+    // system reports a frame.
+    void ApplyPendingOuterSize();
+    // Checks a few times after the first showing whether the frame is known yet: some window
+    // managers report it without moving or resizing the window.
+    void WatchForFrame(int triesLeft);
+    void ResizeClient(QSize size);
+
+    QSize pendingOuter_;    // outer size asked for and not yet confirmed with a known frame
+    QSize requestedClient_; // the client size this window last asked for
+    bool settingsSaved_ = false;
+    bool closed_ = false;                     // FormClose has run and written the settings
+    std::vector<dp::TSetting> savedSettings_; // what this run last wrote
 };
 
 // The main window; set as soon as its construction starts.

@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "app/dialogs.h"
 #include "app/uAbout.h"
+#include "settings/shutdown.h"
 #include "util/uStrUtils.h"
 
 #include <QApplication>
@@ -61,6 +62,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromUtf8(dp::kAppTitle));
     dp::SetDecimalSeparator(LocaleDecimalSeparator());
     dp::InstallErrorBoxReporter();
+    // SIGTERM, SIGINT, SIGHUP and the end of the session close the window the normal way.
+    dp::InstallShutdownHandlers();
 
     // Form1 is set inside the constructor, before the components are built; the creation handler runs
     // InitProgram while the window is still hidden.

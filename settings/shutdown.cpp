@@ -1,0 +1,77 @@
+#include "settings/shutdown.h"
+
+#include "app/Main.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <QThread>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace dp {
+
+namespace {
+
+// The signal handler only writes the signal's number into this pair; the message loop reads the
+// other end and does the real work on the GUI thread.
+int signalSockets[2] = {-1, -1};
+
+extern "C" void OnTerminationSignal(int signal) {
+    const int savedErrno = errno;
+    const unsigned char number = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t written = ::write(signalSockets[0], &number, 1);
+    errno = savedErrno;
+}
+
+// Closes the main window as the close box does (the settings are written), then leaves every
+// running message loop, a modal dialog's included.
+void CloseMainWindow() {
+    if (Form1 != nullptr) Form1->close();
+    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
+}
+
+void SaveMainWindowSettings() {
+    if (Form1 != nullptr) Form1->SaveSettingsOnce();
+}
+
+} // namespace
+
+void InstallShutdownHandlers() {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr || signalSockets[0] != -1) return;
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSockets) == 0) {
+        // The handler must never block, whatever arrives.
+        ::fcntl(signalSockets[0], F_SETFL, ::fcntl(signalSockets[0], F_GETFL) | O_NONBLOCK);
+        ::fcntl(signalSockets[1], F_SETFL, ::fcntl(signalSockets[1], F_GETFL) | O_NONBLOCK);
+        auto* notifier = new QSocketNotifier(signalSockets[1], QSocketNotifier::Read, app);
+        QObject::connect(notifier, &QSocketNotifier::activated, app, [] {
+            unsigned char buffer[64];
+            while (::read(signalSockets[1], buffer, sizeof buffer) > 0) {
+            }
+            CloseMainWindow();
+        });
+
+        struct sigaction action = {};
+        action.sa_handler = OnTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+    }
+
+    // The session manager asks for the data when the session ends (or at a checkpoint).
+    if (auto* gui = qobject_cast<QGuiApplication*>(app)) {
+        QObject::connect(gui, &QGuiApplication::commitDataRequest, app,
+                         [](QSessionManager&) { SaveMainWindowSettings(); });
+    }
+    // Any road out of the message loop that did not close the window.
+    QObject::connect(app, &QCoreApplication::aboutToQuit, app, [] { SaveMainWindowSettings(); });
+}
+
+} // namespace dp
