@@ -4,6 +4,7 @@
 #include "app/dialogs.h"
 #include "output/jpeg/jpeg_writer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -74,8 +75,13 @@ void MakeScreenshot(TForm1& form, bool ask) {
     if (ask) {
         if (!form.SaveDlg.Execute(&form)) return;
         name = form.SaveDlg.FileName;
-        // Lets the dialog vanish from the screen before the screen is read; blocks, handling nothing.
+        // The dialog must be gone from the screen before the screen is read: the windowing system is
+        // told of its closing now, the pause (which handles nothing) lets it and the window manager take
+        // it away, and the window then handles the news and paints what the dialog had covered.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         Dialogs().Sleep(500);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        form.repaint();
     }
 
     const QImage rgb = GrabScreenshotStrip(form).convertToFormat(QImage::Format_RGB888);

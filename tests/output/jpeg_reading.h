@@ -1,6 +1,7 @@
 #pragma once
 // Reading a screenshot file back: libjpeg decodes it; the header's markers are walked by hand.
 #include <QFile>
+#include <QImage>
 #include <QString>
 
 #include <algorithm>
@@ -100,6 +101,11 @@ inline std::optional<TJpegFile> ReadJpeg(const QString& path) {
         }
     }
     return out;
+}
+
+// The decoded pixels as a picture.
+inline QImage ToImage(const TJpegFile& file) {
+    return QImage(file.rgb.data(), file.width, file.height, file.width * 3, QImage::Format_RGB888).copy();
 }
 
 // libjpeg's tables for quality 80: the example tables of the JPEG standard scaled to 40 %, rounded,

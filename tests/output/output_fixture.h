@@ -11,19 +11,37 @@
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace dp::test {
 
 // Scripted dialogs whose confirmed printer setup chooses printing into a PDF file, the next of the
-// queued names, as a user would choose a printer in the real dialog.
-class PrintingDialogs : public ScriptedDialogs {
+// queued names, as a user would choose a printer in the real dialog; a save dialog can run a hook
+// while it is "open".
+class OutputDialogs : public ScriptedDialogs {
 public:
+    std::function<void()> whileSaveDialogOpen;
+    // Whether a pause really blocks (it is always recorded).
+    bool sleepForReal = false;
+
+    void Sleep(int ms) override {
+        ScriptedDialogs::Sleep(ms);
+        if (sleepForReal) QThread::msleep(static_cast<unsigned long>(ms));
+    }
+
+    std::optional<QString> SaveFileName(QWidget* parent, const QString& initialDir,
+                                        const QString& proposedName) override {
+        if (whileSaveDialogOpen) whileSaveDialogOpen();
+        return ScriptedDialogs::SaveFileName(parent, initialDir, proposedName);
+    }
     void AnswerPrinterSetupToPdf(const QString& file) {
         AnswerPrinterSetup(true);
         pdfFiles_.push_back(file);
@@ -83,7 +101,7 @@ protected:
 
     QTemporaryDir dir_;
     QString previousDir_;
-    PrintingDialogs dialogs_;
+    OutputDialogs dialogs_;
     std::vector<std::string> errors_;
     std::unique_ptr<TForm1> form_;
 };
