@@ -19,10 +19,6 @@ std::string JobNotStartedMessage(const QPrinter& printer) {
            "\"";
 }
 
-} // namespace
-
-namespace {
-
 // Records w and, above it, its visible descendants in their stacking order, each clipped to what its
 // ancestors show of it (clip and offset in the recorded window's coordinates). Every widget paints
 // into a picture of its own that is then replayed at its place, so text stays text and the clipping
