@@ -4,6 +4,7 @@
 #include "app/dialogs.h"
 #include "calc/solver.h"
 #include "controls/controls.h"
+#include "settings/app_settings.h"
 #include "tests/support/scripted_dialogs.h"
 #include "util/uStrUtils.h"
 #include "util/uTimes.h"
@@ -56,12 +57,14 @@ protected:
         ASSERT_TRUE(dir_.isValid());
         previousDir_ = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+        dp::SetSettingsPath(dir_.filePath(QStringLiteral("raschet-dp.ini")).toStdString());
         dp::SetDecimalSeparator(',');
         form_ = std::make_unique<TForm1>();
     }
     void TearDown() override {
         form_.reset();
         dp::SetErrorReporter({});
+        dp::SetSettingsPath({});
         QDir::setCurrent(previousDir_);
         dp::SetDecimalSeparator('.');
     }
@@ -259,7 +262,8 @@ TEST_F(MainWindow, ErrorInAHandlerShowsTheErrorBoxAndTheProgramCarriesOn) {
     dp::InstallErrorBoxReporter();
     form_->FormCreate(form_.get());
     form_->State.NumRegs = dp::MaxRegs + 1; // a count the solver refuses
-    form_->ch150W->SetChecked(true);        // the radio button's click recalculates and fails
+    // Selecting the other source rating recalculates, which fails.
+    (form_->ch75W->Checked() ? form_->ch150W : form_->ch75W)->SetChecked(true);
 
     ASSERT_EQ(dialogs_->Messages().size(), 1u);
     const dp::test::TRecordedMessage& box = dialogs_->Messages()[0];
@@ -270,7 +274,7 @@ TEST_F(MainWindow, ErrorInAHandlerShowsTheErrorBoxAndTheProgramCarriesOn) {
     // The window goes on working.
     form_->State.NumRegs = 1;
     form_->State.U_RP = 370;
-    form_->ch75W->SetChecked(true);
+    (form_->ch75W->Checked() ? form_->ch150W : form_->ch75W)->SetChecked(true);
     EXPECT_EQ(dialogs_->Messages().size(), 1u);
     EXPECT_EQ(form_->LabRP_U->Caption(), QStringLiteral("Uдп = 370"));
 }
