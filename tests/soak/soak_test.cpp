@@ -40,6 +40,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <random>
 #include <set>
 #include <string>
@@ -171,6 +172,7 @@ enum class TKind {
     RadioHandler,   // the radio buttons' handler called directly
     About,          // the about window
     Screenshot,     // mouse-down (with or without Shift), then the click
+    Idle,           // the event loop turns: pending deletions, paints, the clock
     Count
 };
 
@@ -198,6 +200,8 @@ const char* KindName(TKind k) {
         return "about";
     case TKind::Screenshot:
         return "screenshot";
+    case TKind::Idle:
+        return "idle";
     case TKind::Count:
         break;
     }
@@ -211,8 +215,8 @@ std::array<int, static_cast<size_t>(TKind::Count)> KindWeights(int numRegs, int 
     int add = 19, del = 19;
     if (numRegs < headFor) add = 34, del = 4;
     if (numRegs > headFor) add = 4, del = 34;
-    //       add  del  res  pow  len  nop  sup  rad  rhd  abt  scr
-    return {add, del, 12, 12, 12, 4, 8, 8, 3, 1, 2};
+    //       add  del  res  pow  len  nop  sup  rad  rhd  abt  scr  idle
+    return {add, del, 12, 12, 12, 4, 8, 8, 3, 1, 2, 2};
 }
 
 // The input values of a record that only an edit of that record, or "+", may change.
@@ -236,6 +240,10 @@ std::string Show(const TInputs& in) {
     return "RR=" + std::to_string(in.RR) + " RR_ENT=" + (in.RR_ENT ? "1" : "0") +
            " RR_LEN=" + dp::FormatGeneral(in.RR_LEN) + " RR_DIA=" + dp::FormatGeneral(in.RR_DIA) +
            " RL_P=" + dp::FormatGeneral(in.RL_P);
+}
+
+void PrintTo(const TInputs& in, std::ostream* os) {
+    *os << Show(in);
 }
 
 std::vector<std::string> LogLines(const QPlainTextEdit& memo) {
@@ -522,6 +530,10 @@ protected:
             f.ButScr->Click();
             break;
         }
+        case TKind::Idle:
+            recalculates = false;
+            QCoreApplication::processEvents();
+            break;
         case TKind::Count:
             break;
         }
@@ -785,8 +797,9 @@ TEST_F(Soak, RandomActionsKeepTheWindowConsistent) {
     SCOPED_TRACE("seed " + std::to_string(seed) + " (replay with DP_SOAK_SEED=" + std::to_string(seed) + ")");
 
     const auto started = std::chrono::steady_clock::now();
-    int maxRegs = 0, atMax = 0, atOne = 0;
+    int maxRegs = 0, atMax = 0, atOne = 0, done = 0;
     for (int step = 1; step <= actions; ++step) {
+        done = step;
         if (step % 400 == 1) {
             const int r = Uniform(0, 9);
             headFor_ = r < 3 ? dp::MaxRegs : r < 6 ? 1 : Uniform(2, dp::MaxRegs - 1);
@@ -814,9 +827,38 @@ TEST_F(Soak, RandomActionsKeepTheWindowConsistent) {
     std::printf("[ soak ] seed %llu: %d actions in %.1f s: %scalculations %d (%d with an error box: %s), "
                 "mending edits %d, "
                 "screenshots written %d, most regenerators %d, at 200 %d times, at 1 %d times\n",
-                seed, actions, seconds, summary.c_str(), calculations_, failedCalculations_, faults.c_str(),
+                seed, done, seconds, summary.c_str(), calculations_, failedCalculations_, faults.c_str(),
                 repairs_, screenshotsWritten_, maxRegs, atMax, atOne);
     std::fflush(stdout);
+    if (HasFailure()) return;
+
+    // The run ends as the program ends: closing the window writes the settings, and the next start
+    // reads the same chain back.
+    const dp::TCalcState last = form_->State;
+    const bool was75W = form_->ch75W->Checked();
+    const dp::TChoke wasChoke = form_->CurrentChoke();
+    form_->close();
+    ASSERT_TRUE(QFileInfo::exists(iniPath_)) << "closing wrote no settings";
+    const size_t messagesBefore = dialogs_->Messages().size();
+    form_.reset(CreateMainWindow());
+    const dp::TCalcState& s = form_->State;
+    for (size_t i = messagesBefore; i < dialogs_->Messages().size(); ++i) {
+        const auto& m = dialogs_->Messages()[i];
+        EXPECT_TRUE(m.icon == dp::TMsgIcon::Error && kNamedErrors.count(m.text.toStdString()))
+            << "message at the next start: " << m.caption.toStdString() << ": " << m.text.toStdString();
+    }
+    ASSERT_EQ(s.NumRegs, last.NumRegs);
+    EXPECT_EQ(form_->ComponentCount(), fixedComponents_ + 11 * s.NumRegs);
+    EXPECT_EQ(s.U_RP, last.U_RP);
+    EXPECT_EQ(form_->ch75W->Checked(), was75W);
+    EXPECT_EQ(static_cast<int>(form_->CurrentChoke()), static_cast<int>(wasChoke));
+    for (int i = 1; i <= s.NumRegs; ++i) {
+        const TInputs was = InputsOf(last.Regs[static_cast<size_t>(i)]);
+        const TInputs now = InputsOf(s.Regs[static_cast<size_t>(i)]);
+        // Reals are stored with 15 significant digits: compare them as the window shows them.
+        EXPECT_TRUE(now.RR == was.RR && now.RR_ENT == was.RR_ENT && Show(now) == Show(was))
+            << "record " << i << " stored as " << Show(was) << ", read back as " << Show(now);
+    }
 }
 
 } // namespace
