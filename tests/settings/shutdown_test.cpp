@@ -1,0 +1,128 @@
+// The roads out of the program all write the settings, and one state is written once: signals in
+// this process, the session manager's request while the window stays open, and the real program
+// ended by SIGTERM, SIGINT and SIGHUP.
+#include "settings/shutdown.h"
+#include "tests/settings/settings_fixture.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <gmock/gmock.h>
+
+#include <csignal>
+#include <cstdint>
+#include <fstream>
+#include <thread>
+
+namespace dp::test {
+namespace {
+
+using ::testing::HasSubstr;
+
+const std::string kMarker = "; not written since\n";
+
+TEST_F(SettingsTest, SignalsCloseTheWindowAndWriteOnce) {
+    InstallShutdownHandlers();
+    WriteIni("[COMMON]\nU_RP=420\n");
+    TForm1& f = Start();
+    f.show();
+    f.State.U_RP = 430;
+    ASSERT_EQ(std::raise(SIGTERM), 0);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !f.isVisible(); }));
+    EXPECT_THAT(ReadIni(), HasSubstr("U_RP=430\n"));
+
+    // Whatever comes after the close writes nothing more.
+    WriteIni(kMarker);
+    ASSERT_EQ(std::raise(SIGHUP), 0);
+    ASSERT_EQ(std::raise(SIGINT), 0);
+    ProcessEventsUntil([] { return false; }, 200);
+    f.close();
+    f.SaveSettingsOnce(); // what leaving the message loop does
+    EXPECT_EQ(ReadIni(), kMarker);
+}
+
+// The session manager asks for the data (at the end of the session, or at a checkpoint after which
+// the user carries on): the current state is written, and the same state is never written again.
+TEST_F(SettingsTest, SessionRequestWritesEachStateOnce) {
+    TForm1& f = Start();
+    f.SaveSettingsOnce();
+    EXPECT_THAT(ReadIni(), HasSubstr("U_RP=370\n"));
+
+    WriteIni(kMarker);
+    f.SaveSettingsOnce();
+    EXPECT_EQ(ReadIni(), kMarker);
+
+    f.State.U_RP = 380; // the session went on and the user changed something
+    f.SaveSettingsOnce();
+    EXPECT_THAT(ReadIni(), HasSubstr("U_RP=380\n"));
+
+    WriteIni(kMarker);
+    f.close(); // nothing changed since the last write
+    EXPECT_EQ(ReadIni(), kMarker);
+}
+
+// ---- The real program ----
+
+// Whether the process has installed handlers for all three signals.
+bool CatchesSignals(qint64 pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("SigCgt:", 0) != 0) continue;
+        const std::uint64_t caught = std::stoull(line.substr(7), nullptr, 16);
+        const std::uint64_t wanted =
+            (1ull << (SIGTERM - 1)) | (1ull << (SIGINT - 1)) | (1ull << (SIGHUP - 1));
+        return (caught & wanted) == wanted;
+    }
+    return false;
+}
+
+struct SignalCase {
+    const char* name;
+    int signal;
+};
+
+void PrintTo(const SignalCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ProgramEndedBySignal : public SettingsTest, public ::testing::WithParamInterface<SignalCase> {};
+
+TEST_P(ProgramEndedBySignal, WritesTheSettingsAndExitsNormally) {
+    // The program keeps its settings beside itself: a copy of it lives in the test's folder.
+    const QString program = dir_.filePath(QStringLiteral("raschet-dp"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(DP_PROGRAM_PATH), program));
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    WriteIni("[COMMON]\nU_RP=400\nNumRegs=3\n[REG2]\nRL_P=7.5\n");
+
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C")); // the point as the decimal separator
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(program, {});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    const qint64 pid = process.processId();
+    for (int i = 0; i < 1000 && !CatchesSignals(pid); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(CatchesSignals(pid)) << "the program never installed its signal handlers";
+
+    ASSERT_EQ(::kill(static_cast<pid_t>(pid), GetParam().signal), 0);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+
+    const std::string saved = ReadIni();
+    EXPECT_THAT(saved, HasSubstr("[COMMON]\nU_RP=400\nNumRegs=3\nP_RP=150\nR_LRP=16\n"));
+    EXPECT_THAT(saved, HasSubstr("[REG2]\nRL_P=7.5\nRR_ENT=1\nRR=256\nRR_LEN=10\nRR_DIA=1.2\n"));
+    EXPECT_THAT(saved, HasSubstr("[REG3]\nRR_ENT=1\nRR=256\nRR_LEN=10\nRR_DIA=1.2\nRL_P=5.5\n"));
+    EXPECT_THAT(saved, HasSubstr("[FSize]\nWidth=834\nHeight=478\nLeft=0\nTop=0"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, ProgramEndedBySignal,
+                         ::testing::Values(SignalCase{"Term", SIGTERM}, SignalCase{"Interrupt", SIGINT},
+                                           SignalCase{"HangUp", SIGHUP}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace dp::test
