@@ -210,7 +210,7 @@ const char* KindName(TKind k) {
 
 // Weights of the kinds, in the order of TKind. The run goes through phases, each with a count of
 // regenerators to head for (200 and 1 among them, so both limits are met); once there, "+" and "-"
-// are equally likely.
+// are equally likely for a while.
 std::array<int, static_cast<size_t>(TKind::Count)> KindWeights(int numRegs, int headFor) {
     int add = 19, del = 19;
     if (numRegs < headFor) add = 34, del = 4;
@@ -265,14 +265,14 @@ std::vector<std::string> WithoutTime(std::vector<std::string> lines) {
     return lines;
 }
 
-// A left click in the middle of w, delivered as the mouse delivers it.
-void ClickWithMouse(QWidget* w) {
+// A left click in the middle of w, delivered as the mouse delivers it, with the keys held.
+void ClickWithMouse(QWidget* w, Qt::KeyboardModifiers keys = Qt::NoModifier) {
     const QPointF pos(w->width() / 2.0, w->height() / 2.0);
     QMouseEvent press(QEvent::MouseButtonPress, pos, w->mapToGlobal(pos), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+                      keys);
     QApplication::sendEvent(w, &press);
     QMouseEvent release(QEvent::MouseButtonRelease, pos, w->mapToGlobal(pos), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
+                        keys);
     QApplication::sendEvent(w, &release);
 }
 
@@ -415,17 +415,21 @@ protected:
 
         switch (kind) {
         case TKind::Add:
-            if (Chance(0.5))
-                f.ButADD->Click();
-            else
+        case TKind::Delete: {
+            // By the mouse, by the button's own click, or straight to the handler.
+            TSpeedButton* button = kind == TKind::Add ? f.ButADD : f.ButDel;
+            const int way = Uniform(0, 2);
+            if (way == 0) {
+                ClickWithMouse(button);
+            } else if (way == 1) {
+                button->Click();
+            } else if (kind == TKind::Add) {
                 dp::RunGuarded([&] { f.ButADDClick(f.ButADD); });
-            break;
-        case TKind::Delete:
-            if (Chance(0.5))
-                f.ButDel->Click();
-            else
+            } else {
                 dp::RunGuarded([&] { f.ButDelClick(f.ButDel); });
+            }
             break;
+        }
         case TKind::EditResistance:
         case TKind::EditPower:
         case TKind::EditLength: {
@@ -505,7 +509,6 @@ protected:
         case TKind::Screenshot: {
             recalculates = false;
             const bool shift = Chance(0.4);
-            const TMouseButton button = Chance(0.8) ? mbLeft : mbRight;
             what += shift ? " with Shift" : " without Shift";
             screenshotAsked = shift;
             if (shift) {
@@ -526,8 +529,14 @@ protected:
             } else {
                 screenshotName = dp::DefaultScreenshotName(QDir::currentPath(), n);
             }
-            dp::RunGuarded([&] { f.ButScr->OnMouseDown(f.ButScr, button, shift ? ssShift : 0u, 4, 4); });
-            f.ButScr->Click();
+            if (Chance(0.5)) {
+                ClickWithMouse(f.ButScr, shift ? Qt::ShiftModifier : Qt::NoModifier);
+            } else {
+                // Any button's mouse-down decides; the click may come from elsewhere (the keyboard).
+                const TMouseButton button = Chance(0.8) ? mbLeft : mbRight;
+                dp::RunGuarded([&] { f.ButScr->OnMouseDown(f.ButScr, button, shift ? ssShift : 0u, 4, 4); });
+                f.ButScr->Click();
+            }
             break;
         }
         case TKind::Idle:
@@ -763,7 +772,8 @@ protected:
     int fixedComponents_ = 0;
 
     std::mt19937_64 rng_;
-    int headFor_ = 1; // the count of regenerators this phase heads for
+    int headFor_ = dp::MaxRegs; // the count of regenerators this phase heads for
+    int wanderLeft_ = 150;      // actions left to wander once the count is reached
     const std::map<TField, std::vector<TTyped>> typed_ = {
         {TField::Resistance, TypedTexts(TField::Resistance)},
         {TField::Power, TypedTexts(TField::Power)},
@@ -797,12 +807,15 @@ TEST_F(Soak, RandomActionsKeepTheWindowConsistent) {
     SCOPED_TRACE("seed " + std::to_string(seed) + " (replay with DP_SOAK_SEED=" + std::to_string(seed) + ")");
 
     const auto started = std::chrono::steady_clock::now();
-    int maxRegs = 0, atMax = 0, atOne = 0, done = 0;
+    int maxRegs = 0, atMax = 0, atOne = 0, done = 0, phases = 0;
     for (int step = 1; step <= actions; ++step) {
         done = step;
-        if (step % 400 == 1) {
+        // Phases: head for a count of regenerators (200 first, then 1, then any), wander there a while.
+        if (form_->State.NumRegs == headFor_ && --wanderLeft_ <= 0) {
+            ++phases;
             const int r = Uniform(0, 9);
-            headFor_ = r < 3 ? dp::MaxRegs : r < 6 ? 1 : Uniform(2, dp::MaxRegs - 1);
+            headFor_ = phases == 1 ? 1 : r < 3 ? dp::MaxRegs : r < 6 ? 1 : Uniform(2, dp::MaxRegs - 1);
+            wanderLeft_ = 150;
         }
         RunOne(step);
         const int n = form_->State.NumRegs;
