@@ -11,8 +11,9 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
 
     if(BUILD_TESTING)
         # Replays the saved corpus: every seed must pass the target's checks.
-        file(GLOB dp_profile_seeds ${CMAKE_CURRENT_LIST_DIR}/corpus/profile/*)
+        file(GLOB dp_profile_seeds ${CMAKE_CURRENT_LIST_DIR}/corpus/profile_reader/*)
         add_test(NAME fuzz_profile_reader_corpus COMMAND fuzz_profile_reader ${dp_profile_seeds})
+        set_tests_properties(fuzz_profile_reader_corpus PROPERTIES LABELS fuzz)
     endif()
 else()
     message(WARNING "fuzz_profile_reader needs clang; not built")
