@@ -103,6 +103,8 @@ public:
 
     const TFont& Font() const { return FFont; }
     void SetFont(const TFont& v) {
+        // The results set a label's colour at every calculation, mostly to the one it has.
+        if (FFontApplied && v == FFont) return;
         FFont = v;
         ApplyFont();
     }
@@ -169,6 +171,7 @@ protected:
 
     // Qt side of the font: family, pixel size, styles, and the text colour in the palette.
     virtual void ApplyFont() {
+        FFontApplied = true;
         this->setFont(dp::ToQFont(FFont));
         QPalette p = this->palette();
         for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
@@ -268,6 +271,7 @@ private:
     TAlign FAlign = alNone;
     TCursor FCursor = crDefault;
     TFont FFont;
+    bool FFontApplied = false; // FFont has reached the Qt font once
     TColor FColor;
     QString FHint;
     bool FShowHint = false;

@@ -13,10 +13,17 @@ TLabel::TLabel(dp::TOwner* Owner) : TControl<QLabel>(Owner) {
 }
 
 void TLabel::SetCaption(const QString& v) {
+    // A calculation rewrites every label of the schematic, mostly with the text it already shows.
+    if (v == FCaption) return;
     FCaption = v;
-    setText(DisplayText());
+    FDisplayText = v;
+    FDisplayText.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    FDisplayText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // The label paints its text itself; QLabel's own text would only request a second repaint and a
+    // layout pass, so screen readers get the text as the accessible name instead.
+    setAccessibleName(FDisplayText);
     AdjustSize();
-    update();
+    RequestPaint();
 }
 
 void TLabel::SetAutoSize(bool v) {
@@ -28,24 +35,38 @@ void TLabel::SetWordWrap(bool v) {
     FWordWrap = v;
     setWordWrap(v);
     AdjustSize();
-    update();
+    RequestPaint();
 }
 
 void TLabel::SetAlignment(TAlignment v) {
     FAlignment = v;
-    update();
+    RequestPaint();
 }
 
 void TLabel::SetTransparent(bool v) {
     FTransparent = v;
-    update();
+    RequestPaint();
 }
 
 QString TLabel::DisplayText() const {
-    QString s = FCaption;
-    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return s;
+    return FDisplayText;
+}
+
+void TLabel::RequestPaint() {
+    // Only a label some of which shows asks for a repaint: the window's repaint pass walks every
+    // sibling above each widget it was asked to paint, and a schematic holds thousands of labels, most
+    // of them scrolled out of view. A label that comes into view later is painted by that exposure.
+    if (!isVisible()) return;
+    QRect shown = rect();
+    const QWidget* w = this;
+    while (!w->isWindow()) {
+        shown.translate(w->pos());
+        w = w->parentWidget();
+        if (w == nullptr) return;
+        shown &= w->rect();
+        if (shown.isEmpty()) return;
+    }
+    update();
 }
 
 int TLabel::TextFlags() const {
@@ -67,7 +88,7 @@ int TLabel::TextFlags() const {
 
 QSize TLabel::TextSize() const {
     const QFontMetrics fm(font());
-    const QString text = DisplayText();
+    const QString& text = FDisplayText;
     if (text.isEmpty()) return QSize(0, fm.height());
     const int width = FWordWrap ? std::max(1, Width()) : 1 << 20;
     const QRect r = fm.boundingRect(QRect(0, 0, width, 1 << 20), TextFlags(), text);
@@ -95,7 +116,7 @@ void TLabel::ApplyFont() {
 }
 
 void TLabel::ApplyColor() {
-    update();
+    RequestPaint();
 }
 
 void TLabel::MouseClick() {
@@ -111,5 +132,5 @@ void TLabel::paintEvent(QPaintEvent*) {
     if (!FTransparent && Color().isValid()) p.fillRect(rect(), Color());
     p.setFont(font());
     p.setPen(isEnabled() ? Font().Color : palette().color(QPalette::Disabled, QPalette::WindowText));
-    p.drawText(rect(), TextFlags(), DisplayText());
+    p.drawText(rect(), TextFlags(), FDisplayText);
 }

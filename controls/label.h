@@ -42,8 +42,10 @@ protected:
 private:
     int TextFlags() const;
     void AdjustSize();
+    void RequestPaint();
 
     QString FCaption;
+    QString FDisplayText; // the caption with its carriage returns turned into line breaks
     bool FAutoSize = true;
     bool FWordWrap = false;
     TAlignment FAlignment = taLeftJustify;

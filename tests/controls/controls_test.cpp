@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QMenu>
 #include <QPointer>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -299,6 +300,98 @@ TEST(Label, TransparentPaintsNoBackgroundAndFontColourIsUsed) {
     label.SetTransparent(true);
     image = Render(&label);
     EXPECT_EQ(image.pixelColor(0, label.Height() - 1), QColor(0, 255, 0));
+}
+
+// A shown window 200 x 60 with a wide inner panel, as the schematic's scroll box holds it: one label
+// in view and one 1,500 pixels to the right, out of view until the panel is moved left.
+class LabelRepaint : public ::testing::Test {
+protected:
+    class TPaintCounter : public QObject {
+    public:
+        int paints = 0;
+
+    protected:
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    };
+
+    void SetUp() override {
+        window_.setGeometry(40, 40, 200, 60);
+        panel_ = new QWidget(&window_);
+        panel_->setGeometry(0, 0, 2000, 60);
+        for (TLabel* label : {&inView_, &outOfView_}) {
+            label->SetParent(panel_);
+            label->SetCaption("1");
+            label->installEventFilter(&counter_[label == &outOfView_]);
+        }
+        inView_.SetLeft(10);
+        outOfView_.SetLeft(1500);
+        window_.show();
+        Settle();
+        counter_[0].paints = counter_[1].paints = 0;
+    }
+    void TearDown() override {
+        // The labels are members: take them off the panel before the window deletes its children.
+        inView_.setParent(nullptr);
+        outOfView_.setParent(nullptr);
+    }
+    static void Settle() {
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
+    }
+    // True when the screen shows a dark pixel where label lies.
+    bool ScreenShowsTextOf(const TLabel& label) const {
+        const QPoint at = label.mapTo(&window_, QPoint(0, 0));
+        const QImage shot = window_.screen()
+                                ->grabWindow(window_.winId(), at.x(), at.y(), label.width(), label.height())
+                                .toImage();
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (qGray(shot.pixel(x, y)) < 100) return true;
+        return false;
+    }
+
+    QWidget window_;
+    QWidget* panel_ = nullptr;
+    TLabel inView_;
+    TLabel outOfView_;
+    TPaintCounter counter_[2];
+};
+
+TEST_F(LabelRepaint, SameCaptionOrFontAsksForNoRepaint) {
+    inView_.SetCaption("1");
+    inView_.SetFont(inView_.Font());
+    Settle();
+    EXPECT_EQ(counter_[0].paints, 0);
+    inView_.SetCaption("2");
+    Settle();
+    EXPECT_GE(counter_[0].paints, 1);
+}
+
+TEST_F(LabelRepaint, LabelOutOfViewIsPaintedWithItsNewTextWhenItComesIntoView) {
+    outOfView_.SetAutoSize(false);
+    outOfView_.SetBounds(1500, 0, 60, 20);
+    outOfView_.SetCaption(QString());
+    Settle();
+    outOfView_.SetCaption("WWWW");
+    Settle();
+    EXPECT_EQ(counter_[1].paints, 0);
+
+    panel_->move(-1450, 0);
+    Settle();
+    EXPECT_GE(counter_[1].paints, 1);
+    EXPECT_TRUE(ScreenShowsTextOf(outOfView_));
+
+    // Partly in view: the part that shows follows a change at once.
+    panel_->move(-1340, 0);
+    Settle();
+    outOfView_.SetCaption(QString());
+    Settle();
+    EXPECT_FALSE(ScreenShowsTextOf(outOfView_));
 }
 
 // ---- shape
