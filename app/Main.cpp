@@ -89,6 +89,13 @@ dp::TChoke TForm1::CurrentChoke() const {
 }
 
 void TForm1::Calculate() {
+    // The calculation rewrites the texts of the groups, and an auto-sized text grows or shrinks with
+    // them: the scroll extent follows, so the last group's texts stay reachable. Also when the
+    // calculation fails part-way, since the texts written up to then have their new sizes.
+    struct TFitExtent {
+        TScrollBox* Box;
+        ~TFitExtent() { Box->UpdateExtent(); }
+    } fit{PanelSch};
     dp::Calculate(State, CurrentChoke(), *this);
 }
 

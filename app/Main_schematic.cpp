@@ -5,28 +5,17 @@
 #include "schematic/editing.h"
 #include "schematic/groups.h"
 
-namespace {
-
-// The calculation rewrites the texts of the groups, and an auto-sized text grows or shrinks with
-// them: the scroll extent follows, so the last group's texts stay reachable.
-void CalculateAndFit(TForm1& form) {
-    form.Calculate();
-    form.PanelSch->UpdateExtent();
-}
-
-} // namespace
-
 void TForm1::ButADDClick(QObject*) {
     // The new regenerator starts as a copy of the last one's inputs.
     if (State.NumRegs > 0 && State.NumRegs < dp::MaxRegs)
         dp::CopyRegeneratorInputs(State.Regs[State.NumRegs], State.Regs[State.NumRegs + 1]);
     dp::AddRegenerator(*this);
-    CalculateAndFit(*this);
+    Calculate();
 }
 
 void TForm1::ButDelClick(QObject*) {
     dp::DeleteRegenerator(*this);
-    CalculateAndFit(*this);
+    Calculate();
 }
 
 // An arithmetic error (a zero diameter, a value the chain cannot be computed with) leaves the handler
@@ -46,10 +35,10 @@ void TForm1::LabRClick(QObject* Sender) {
         dp::EditLengthDiameter(State, target.Index);
         break;
     }
-    CalculateAndFit(*this);
+    Calculate();
 }
 
 void TForm1::LabRP_UClick(QObject*) {
     dp::EditSupplyVoltage(State);
-    CalculateAndFit(*this);
+    Calculate();
 }

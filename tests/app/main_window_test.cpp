@@ -330,6 +330,29 @@ TEST_F(MainWindow, SchematicScrollsWhenItGrowsWiderThanTheWindow) {
     EXPECT_EQ(content->width(), form_->PanelSch->viewport()->width());
 }
 
+// Every calculation ends with the scroll extent fitted to the schematic, a failing one too: the texts
+// written before the failure keep their new sizes.
+TEST_F(MainWindow, EveryCalculationFitsTheScrollExtent) {
+    dp::InstallErrorBoxReporter();
+    form_->FormCreate(form_.get());
+    form_->show();
+    QWidget* content = form_->PanelSch->Content();
+    const auto selectOtherSource = [&] {
+        (form_->ch75W->Checked() ? form_->ch150W : form_->ch75W)->SetChecked(true);
+    };
+
+    form_->LineA->SetWidth(130 * 20); // grown without a refit
+    selectOtherSource();
+    EXPECT_EQ(content->width(), 48 + 130 * 20);
+
+    form_->LineA->SetWidth(130 * 30);
+    form_->State.NumRegs = dp::MaxRegs + 1; // a count the solver refuses
+    selectOtherSource();
+    ASSERT_EQ(dialogs_->Messages().size(), 1u);
+    EXPECT_EQ(content->width(), 48 + 130 * 30);
+    form_->State.NumRegs = 1;
+}
+
 TEST_F(MainWindow, HiddenTemplatesDoNotWidenTheSchematic) {
     form_->LineReg->SetLeft(5000);
     form_->PanelSch->UpdateExtent();
