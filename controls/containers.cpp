@@ -1,5 +1,6 @@
 #include "controls/containers.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 
 // ---- TPanel
@@ -104,6 +105,34 @@ void TGroupBox::MouseClick() {
 
 void TGroupBox::MouseDoubleClick() {
     Fire(OnDblClick);
+}
+
+int TGroupBox::FrameTop() const {
+    return QFontMetrics(font()).height() / 2 - 1;
+}
+
+void TGroupBox::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QFontMetrics fm(font());
+    const int top = FrameTop();
+    const int w = width();
+    const int h = height();
+    if (w < 2 || h - top < 2) return;
+    // Etched: a light frame one pixel right of and below a shadow frame of the same size, so the
+    // line shows shadow over light on the top and left edges and light outside shadow at the others.
+    p.setPen(palette().color(QPalette::Light));
+    p.drawRect(1, top + 1, w - 2, h - top - 2);
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawRect(0, top, w - 2, h - top - 2);
+    const QString caption = title();
+    if (caption.isEmpty()) return;
+    // The caption's own background interrupts the line behind it.
+    const QRect text = fm.boundingRect(QRect(8, 0, w - 8, fm.height()),
+                                       Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, caption);
+    p.fillRect(text, Color().isValid() ? QColor(Color()) : palette().color(backgroundRole()));
+    p.setFont(font());
+    p.setPen(isEnabled() ? Font().Color : palette().color(QPalette::Disabled, QPalette::WindowText));
+    p.drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, caption);
 }
 
 // ---- TPageControl

@@ -49,7 +49,10 @@ private:
     TBorderStyle FBorderStyle = bsNone;
 };
 
-// TGroupBox: a titled frame around its children. A left press and release inside fires OnClick.
+// TGroupBox: a titled frame around its children. The etched frame line starts half a text line down,
+// and the caption sits on its top edge 8 pixels from the left, interrupting the line; without a caption
+// only the frame is drawn. Children keep their positions relative to the box's top-left corner.
+// A left press and release inside fires OnClick.
 class TGroupBox : public TControl<QGroupBox> {
 public:
     explicit TGroupBox(dp::TOwner* Owner = nullptr);
@@ -57,12 +60,16 @@ public:
     QString Caption() const { return title(); }
     void SetCaption(const QString& v) { setTitle(v); }
 
+    // The row of the frame's top line: half the height of a text line, less one.
+    int FrameTop() const;
+
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
 
 protected:
     void MouseClick() override;
     void MouseDoubleClick() override;
+    void paintEvent(QPaintEvent* e) override;
 };
 
 class TTabSheet;

@@ -394,6 +394,63 @@ TEST_F(LabelRepaint, LabelOutOfViewIsPaintedWithItsNewTextWhenItComesIntoView) {
     EXPECT_FALSE(ScreenShowsTextOf(outOfView_));
 }
 
+// ---- group box
+
+// Where the pixels of a group box 138 x 58 fall, drawn over green (the parent's background).
+class GroupBoxDrawing : public ::testing::Test {
+protected:
+    void SetUp() override { box_.setGeometry(0, 0, 138, 58); }
+    // As the 8-bit image holds them.
+    QColor Dark() const { return QColor(box_.palette().color(QPalette::Dark).rgb()); }
+    QColor Light() const { return QColor(box_.palette().color(QPalette::Light).rgb()); }
+    static bool IsText(QColor c) { return qGray(c.rgb()) < 100; }
+
+    TGroupBox box_;
+};
+
+TEST_F(GroupBoxDrawing, CaptionInterruptsTheEtchedTopLineEightPixelsFromTheLeft) {
+    box_.SetCaption("Мощность источника");
+    const QImage image = Render(&box_);
+    const int top = box_.FrameTop();
+    const QFontMetrics fm(box_.font());
+    EXPECT_EQ(top, fm.height() / 2 - 1);
+    EXPECT_GE(top, 4);
+    const int textRight = 8 + fm.horizontalAdvance("Мощность источника");
+
+    // Shadow over light on the top and left edges, light outside shadow on the others.
+    EXPECT_EQ(image.pixelColor(3, top), Dark());
+    EXPECT_EQ(image.pixelColor(3, top + 1), Light());
+    EXPECT_EQ(image.pixelColor(0, 30), Dark());
+    EXPECT_EQ(image.pixelColor(1, 30), Light());
+    EXPECT_EQ(image.pixelColor(30, 56), Dark());
+    EXPECT_EQ(image.pixelColor(30, 57), Light());
+    EXPECT_EQ(image.pixelColor(136, 30), Dark());
+    EXPECT_EQ(image.pixelColor(137, 30), Light());
+    EXPECT_EQ(image.pixelColor(textRight + 4, top), Dark());
+    // Outside the frame the parent shows: above the line and in the corner below-left of the light one.
+    EXPECT_EQ(image.pixelColor(3, top - 2), QColor(0, 255, 0));
+    EXPECT_EQ(image.pixelColor(137, top), QColor(0, 255, 0));
+
+    // The caption starts 8 pixels from the left and the line does not run behind it.
+    for (int x = 0; x < 8; ++x)
+        for (int y = 0; y < fm.height(); ++y) EXPECT_FALSE(IsText(image.pixelColor(x, y))) << x << "," << y;
+    bool text = false;
+    for (int x = 8; x < textRight; ++x) {
+        EXPECT_NE(image.pixelColor(x, top), Dark()) << x;
+        for (int y = 0; y < fm.height(); ++y) text |= IsText(image.pixelColor(x, y));
+    }
+    EXPECT_TRUE(text);
+}
+
+TEST_F(GroupBoxDrawing, WithoutCaptionTheLineRunsThroughAndChildrenKeepTheirPlace) {
+    auto* child = new TLabel();
+    child->SetParent(&box_);
+    child->SetBounds(8, 16, 57, 17);
+    const QImage image = Render(&box_);
+    for (int x = 0; x <= 136; ++x) EXPECT_EQ(image.pixelColor(x, box_.FrameTop()), Dark()) << x;
+    EXPECT_EQ(child->geometry(), QRect(8, 16, 57, 17));
+}
+
 // ---- shape
 
 struct ShapeCase {
