@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTextLayout>
+#include <QtMath>
 
 TLabel::TLabel(dp::TOwner* Owner) : TControl<QLabel>(Owner) {
     setTextFormat(Qt::PlainText);
@@ -82,17 +84,45 @@ int TLabel::TextFlags() const {
         flags |= Qt::AlignHCenter;
         break;
     }
-    if (FWordWrap) flags |= Qt::TextWordWrap;
-    return flags;
+    return flags | Qt::TextSingleLine;
+}
+
+QStringList TLabel::TextLines() const {
+    QStringList lines = FDisplayText.split(QLatin1Char('\n'));
+    if (!FWordWrap) return lines;
+    // Each paragraph broken at word boundaries to the label's width.
+    QStringList wrapped;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    for (const QString& paragraph : lines) {
+        QTextLayout layout(paragraph, font());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        int count = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine(), ++count) {
+            line.setLineWidth(std::max(1, Width()));
+            wrapped.append(paragraph.mid(line.textStart(), line.textLength()));
+        }
+        layout.endLayout();
+        if (count == 0) wrapped.append(QString());
+    }
+    return wrapped;
+}
+
+int TLabel::LineHeight() const {
+    // Ascent and descent rounded up together, without the font's external leading: the lines of a
+    // desktop label follow each other at the text height.
+    return std::max(QFontMetrics(font()).height(), qCeil(QFontMetricsF(font()).height()));
 }
 
 QSize TLabel::TextSize() const {
     const QFontMetrics fm(font());
-    const QString& text = FDisplayText;
-    if (text.isEmpty()) return QSize(0, fm.height());
-    const int width = FWordWrap ? std::max(1, Width()) : 1 << 20;
-    const QRect r = fm.boundingRect(QRect(0, 0, width, 1 << 20), TextFlags(), text);
-    return QSize(r.width(), std::max(r.height(), fm.height()));
+    if (FDisplayText.isEmpty()) return QSize(0, LineHeight());
+    const QStringList lines = TextLines();
+    int width = 0;
+    for (const QString& line : lines)
+        width = std::max(width, fm.boundingRect(QRect(0, 0, 1 << 20, 1 << 20), TextFlags(), line).width());
+    return QSize(width, LineHeight() * static_cast<int>(lines.size()));
 }
 
 void TLabel::AdjustSize() {
@@ -132,5 +162,10 @@ void TLabel::paintEvent(QPaintEvent*) {
     if (!FTransparent && Color().isValid()) p.fillRect(rect(), Color());
     p.setFont(font());
     p.setPen(isEnabled() ? Font().Color : palette().color(QPalette::Disabled, QPalette::WindowText));
-    p.drawText(rect(), TextFlags(), FDisplayText);
+    const int lineHeight = LineHeight();
+    int y = 0;
+    for (const QString& line : TextLines()) {
+        p.drawText(QRect(0, y, width(), lineHeight), TextFlags(), line);
+        y += lineHeight;
+    }
 }

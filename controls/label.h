@@ -6,6 +6,7 @@
 #include "controls/control.h"
 
 #include <QLabel>
+#include <QStringList>
 
 class TLabel : public TControl<QLabel> {
 public:
@@ -41,6 +42,9 @@ protected:
 
 private:
     int TextFlags() const;
+    // The lines as drawn: the caption's line breaks and, with WordWrap, its breaks at the width.
+    QStringList TextLines() const;
+    int LineHeight() const;
     void AdjustSize();
     void RequestPaint();
 

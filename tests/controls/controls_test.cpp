@@ -249,6 +249,26 @@ TEST(Label, CarriageReturnStartsANewLineButCaptionIsKept) {
         QFontMetrics(label.font()).boundingRect(QRect(0, 0, 1000, 1000), Qt::AlignLeft, "15,5 Вт").width());
 }
 
+// A font with external leading (the about window's): the lines follow each other at the height of one
+// line, and the last line is drawn inside the label.
+TEST(Label, LinesFollowAtTheTextHeightWithoutExternalLeading) {
+    TLabel label;
+    TFont calibri = label.Font();
+    calibri.Name = "Calibri";
+    calibri.Height = 13;
+    label.SetFont(calibri);
+    label.SetCaption("Ш");
+    const int oneLine = label.Height();
+    ASSERT_GT(QFontMetrics(label.font()).leading(), 0);
+    label.SetCaption(QString("Ш") + QChar(13) + "Ш" + QChar(13) + "Ш");
+    EXPECT_EQ(label.Height(), 3 * oneLine);
+    const QImage image = Render(&label);
+    bool inkInLastLine = false;
+    for (int y = 2 * oneLine; y < 3 * oneLine; ++y)
+        for (int x = 0; x < image.width(); ++x) inkInLastLine |= qGray(image.pixel(x, y)) < 100;
+    EXPECT_TRUE(inkInLastLine);
+}
+
 TEST(Label, FixedSizeWithWordWrapKeepsSizeAndWraps) {
     TLabel label;
     label.SetAutoSize(false);
