@@ -1,4 +1,5 @@
 #include "settings/profile/profile.h"
+#include "tests/support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <ostream>
 #include <string>
@@ -17,7 +17,6 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace dp {
@@ -66,18 +65,7 @@ private:
     std::string path_;
 };
 
-// Root ignores permission bits, so checks of read-only files and folders run `body` in a child
-// process under the unprivileged "nobody" user when the tests run as root. Returns its exit code.
-int RunUnprivileged(const std::function<int()>& body) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
-        ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using test::RunUnprivileged;
 
 // ---- Reading -------------------------------------------------------------------------------
 

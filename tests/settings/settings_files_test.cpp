@@ -2,6 +2,7 @@
 // once with the defaults or what parses; a file that cannot be read and a folder that cannot be
 // written lose the settings quietly.
 #include "tests/settings/settings_fixture.h"
+#include "tests/support/unprivileged.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,7 +14,6 @@
 #include <functional>
 #include <random>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace dp::test {
@@ -168,19 +168,6 @@ TEST_F(SettingsTest, UnreadableFileLeavesADebugLineAndOneRegenerator) {
 
 // ---- A folder that cannot be written ----
 
-// Root ignores permission bits: the write runs in a child process under the user "nobody".
-// Returns the child's exit code, or -1 when it died.
-int RunUnprivileged(const std::function<int()>& body) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
-        ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST_F(SettingsTest, ReadOnlyFolderLosesTheSettingsSilently) {
     const std::string original = "[COMMON]\nU_RP=400\n; mine\n";
     WriteIni(original);
@@ -198,7 +185,7 @@ TEST_F(SettingsTest, ReadOnlyFolderLosesTheSettingsSilently) {
         return 0;
     });
     ::chmod(dir_.path().toLocal8Bit().constData(), 0700);
-    if (code == 99 || code == 98) GTEST_SKIP() << "cannot run as an unprivileged user here";
+    if (code == kCouldNotDropRoot || code == 98) GTEST_SKIP() << "cannot run as an unprivileged user here";
     EXPECT_EQ(code, 0); // no crash, no message box to wait in
     EXPECT_EQ(ReadIni(), original);
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(missing)));
