@@ -1,12 +1,11 @@
 // The JPEG writer: what lands in the file (decoded back with libjpeg), and that a failed write leaves
 // the folder as it was.
 #include "output/jpeg/jpeg_writer.h"
+#include "tests/support/jpeg_decode.h"
+#include "tests/support/unprivileged.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -21,7 +20,6 @@
 
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -75,73 +73,11 @@ bool Write(const fs::path& path, const TPicture& picture, std::string* error = n
 
 // ---- decoding ---------------------------------------------------------------------------------
 
-struct TDecoded {
-    int width = 0;
-    int height = 0;
-    int components = 0;
-    J_COLOR_SPACE colourSpace = JCS_UNKNOWN;
-    bool progressive = false;
-    bool sawJfif = false;
-    bool quantPresent[2] = {false, false};
-    std::array<uint16_t, 64> quant[2] = {}; // natural (row-major) order
-    int sampling[3][2] = {};                // horizontal, vertical per component
-    std::vector<uint8_t> rgb;               // width * 3 per row
-};
-
-struct TDecodeErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf resume;
-};
-
-[[noreturn]] void LeaveDecoder(j_common_ptr cinfo) {
-    std::longjmp(reinterpret_cast<TDecodeErrorManager*>(cinfo->err)->resume, 1);
-}
-void SilenceDecoder(j_common_ptr) {}
-
-struct TDecoder {
-    jpeg_decompress_struct cinfo;
-    TDecodeErrorManager err;
-};
-
-// Holds nothing with a destructor: the decoder's error exit jumps back into this frame.
-bool DecodeInto(TDecoder* decoder, const std::vector<uint8_t>* file, TDecoded* out) {
-    decoder->cinfo.err = jpeg_std_error(&decoder->err.pub);
-    decoder->err.pub.error_exit = LeaveDecoder;
-    decoder->err.pub.output_message = SilenceDecoder;
-    if (setjmp(decoder->err.resume)) {
-        jpeg_destroy_decompress(&decoder->cinfo);
-        return false;
-    }
-    jpeg_decompress_struct* cinfo = &decoder->cinfo;
-    jpeg_create_decompress(cinfo);
-    jpeg_mem_src(cinfo, file->data(), static_cast<unsigned long>(file->size()));
-    jpeg_read_header(cinfo, TRUE);
-    out->width = static_cast<int>(cinfo->image_width);
-    out->height = static_cast<int>(cinfo->image_height);
-    out->components = cinfo->num_components;
-    out->colourSpace = cinfo->jpeg_color_space;
-    out->progressive = cinfo->progressive_mode;
-    out->sawJfif = cinfo->saw_JFIF_marker;
-    for (int t = 0; t < 2; ++t) {
-        if (!cinfo->quant_tbl_ptrs[t]) continue;
-        out->quantPresent[t] = true;
-        for (int i = 0; i < 64; ++i) out->quant[t][i] = cinfo->quant_tbl_ptrs[t]->quantval[i];
-    }
-    for (int c = 0; c < std::min(3, cinfo->num_components); ++c) {
-        out->sampling[c][0] = cinfo->comp_info[c].h_samp_factor;
-        out->sampling[c][1] = cinfo->comp_info[c].v_samp_factor;
-    }
-    cinfo->out_color_space = JCS_RGB;
-    jpeg_start_decompress(cinfo);
-    out->rgb.resize(static_cast<std::size_t>(out->width) * out->height * 3);
-    while (cinfo->output_scanline < cinfo->output_height) {
-        JSAMPROW row = out->rgb.data() + static_cast<std::size_t>(cinfo->output_scanline) * out->width * 3;
-        jpeg_read_scanlines(cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(cinfo);
-    jpeg_destroy_decompress(cinfo);
-    return true;
-}
+using TDecoded = dp::test::TDecodedJpeg;
+using TMarker = dp::test::TJpegMarker;
+using dp::test::kBaseChrominance;
+using dp::test::kBaseLuminance;
+using dp::test::ScaledForQuality80;
 
 std::vector<uint8_t> ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -149,35 +85,7 @@ std::vector<uint8_t> ReadBytes(const fs::path& path) {
 }
 
 std::optional<TDecoded> Decode(const fs::path& path) {
-    const std::vector<uint8_t> file = ReadBytes(path);
-    TDecoded decoded;
-    TDecoder decoder;
-    if (file.empty() || !DecodeInto(&decoder, &file, &decoded)) return std::nullopt;
-    return decoded;
-}
-
-// The marker codes from SOI up to and including SOS, walking the segment lengths; empty when the
-// file does not start like a JPEG. APP0 segments are returned with their identifier appended.
-struct TMarker {
-    uint8_t code;
-    std::string app0Id;
-};
-std::vector<TMarker> HeaderMarkers(const std::vector<uint8_t>& file) {
-    std::vector<TMarker> markers;
-    if (file.size() < 4 || file[0] != 0xFF || file[1] != 0xD8) return markers;
-    markers.push_back({0xD8, {}});
-    std::size_t at = 2;
-    while (at + 4 <= file.size() && file[at] == 0xFF) {
-        const uint8_t code = file[at + 1];
-        const std::size_t length = file[at + 2] << 8 | file[at + 3];
-        TMarker marker{code, {}};
-        if (code == 0xE0 && at + 4 + 5 <= file.size())
-            marker.app0Id.assign(reinterpret_cast<const char*>(&file[at + 4]), 5);
-        markers.push_back(marker);
-        if (code == 0xDA) break;
-        at += 2 + length;
-    }
-    return markers;
+    return dp::test::DecodeJpeg(ReadBytes(path));
 }
 
 double MeanAbsoluteError(const TPicture& source, const TDecoded& decoded) {
@@ -188,24 +96,6 @@ double MeanAbsoluteError(const TPicture& source, const TDecoded& decoded) {
                 sum +=
                     std::abs(int(source.Pixel(x, y)[c]) - int(decoded.rgb[(y * source.width + x) * 3 + c]));
     return sum / (3.0 * source.width * source.height);
-}
-
-// The example tables of the JPEG standard in natural order, which libjpeg scales by the quality.
-constexpr uint16_t kBaseLuminance[64] = {
-    16, 11,  10,  16, 24, 40, 51, 61, 12,  12,  14,  19,  26, 58, 60, 55,  14,  13,  16,  24, 40, 57,
-    69, 56,  14,  17, 22, 29, 51, 87, 80,  62,  18,  22,  37, 56, 68, 109, 103, 77,  24,  35, 55, 64,
-    81, 104, 113, 92, 49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98,  112, 100, 103, 99};
-constexpr uint16_t kBaseChrominance[64] = {17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99,
-                                           24, 26, 56, 99, 99, 99, 99, 99, 47, 66, 99, 99, 99, 99, 99, 99,
-                                           99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
-                                           99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
-
-// Quality 80 scales the base tables to 40 %, rounded, kept within the baseline range 1..255.
-std::array<uint16_t, 64> ScaledForQuality80(const uint16_t (&base)[64]) {
-    std::array<uint16_t, 64> table{};
-    for (int i = 0; i < 64; ++i)
-        table[i] = static_cast<uint16_t>(std::clamp((base[i] * 40 + 50) / 100, 1, 255));
-    return table;
 }
 
 // ---- folders ----------------------------------------------------------------------------------
@@ -222,20 +112,12 @@ void WriteText(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// Runs `work` without root's power to ignore permissions: in a child process as user "nobody" when
-// we are root, directly otherwise. Empty when the child could not drop its rights.
+// Runs `work` without root's power to ignore permissions (in a child process as user "nobody" when
+// we are root). Empty when the child could not drop its rights or died.
 std::optional<bool> RunUnprivileged(const std::function<bool()>& work) {
-    if (::geteuid() != 0) return work();
-    const pid_t child = ::fork();
-    if (child < 0) return std::nullopt;
-    if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
-        ::_exit(work() ? 1 : 0);
-    }
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) > 1)
-        return std::nullopt;
-    return WEXITSTATUS(status) == 1;
+    const int code = dp::test::RunUnprivileged([&] { return work() ? 1 : 0; });
+    if (code != 0 && code != 1) return std::nullopt;
+    return code == 1;
 }
 
 class JpegWriterTest : public ::testing::Test {
@@ -264,7 +146,7 @@ TEST_F(JpegWriterTest, EncodesColourBaselineJfifAtQuality80WithDefaultSettings) 
     std::string error;
     ASSERT_TRUE(Write(path, picture, &error)) << error;
 
-    const std::vector<TMarker> markers = HeaderMarkers(ReadBytes(path));
+    const std::vector<TMarker> markers = dp::test::JpegHeaderMarkers(ReadBytes(path));
     ASSERT_FALSE(markers.empty()) << "no SOI";
     auto has = [&](uint8_t code) {
         return std::any_of(markers.begin(), markers.end(), [&](const TMarker& m) { return m.code == code; });
