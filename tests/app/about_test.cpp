@@ -38,6 +38,10 @@ struct TSeparatorRow {
     const char* step;
 };
 
+void PrintTo(const TSeparatorRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class HelpText : public ::testing::TestWithParam<TSeparatorRow> {
 protected:
     void TearDown() override { dp::SetDecimalSeparator('.'); }

@@ -31,6 +31,10 @@ struct TExpected {
     bool visible;
 };
 
+void PrintTo(const TExpected& row, std::ostream* os) {
+    *os << row.name;
+}
+
 #define M(name) [](TForm1& f) -> QObject* { return f.name; }
 #define K(type) std::type_index(typeid(type))
 
@@ -462,6 +466,10 @@ struct TPictureRow {
     int width;
     int height;
 };
+
+void PrintTo(const TPictureRow& row, std::ostream* os) {
+    *os << row.name;
+}
 class StoredPicture : public ::testing::TestWithParam<TPictureRow> {};
 
 TEST_P(StoredPicture, IsAnUncompressed24BitBitmap) {

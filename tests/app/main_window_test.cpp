@@ -183,6 +183,10 @@ struct TLimitRow {
     bool redCurrent;
 };
 
+void PrintTo(const TLimitRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class MainWindowLimits : public MainWindow, public ::testing::WithParamInterface<TLimitRow> {};
 
 TEST_P(MainWindowLimits, BrokenLimitsTurnTheirLabelRedAndShowTheNoticeUntilTheNextCalculation) {

@@ -39,6 +39,10 @@ struct TFormatRow {
     const char* format;
     const char* stripped;
 };
+
+void PrintTo(const TFormatRow& row, std::ostream* os) {
+    *os << row.name;
+}
 class ZoneStripping : public ::testing::TestWithParam<TFormatRow> {};
 
 TEST_P(ZoneStripping, RemovesOnlyTheZone) {
@@ -63,6 +67,10 @@ struct TLocaleRow {
     int h, m, s;
     const char* text;
 };
+
+void PrintTo(const TLocaleRow& row, std::ostream* os) {
+    *os << row.name;
+}
 class TimeOfDay : public ::testing::TestWithParam<TLocaleRow> {};
 
 TEST_P(TimeOfDay, IsTheLocalesLongTimeWithoutTheZone) {

@@ -95,6 +95,10 @@ struct LimitCase {
     const char* power;
 };
 
+void PrintTo(const LimitCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class LimitTest : public ResultsTest, public ::testing::WithParamInterface<LimitCase> {};
 
 TEST_P(LimitTest, MarksTheViolatedLimits) {
@@ -164,6 +168,10 @@ struct EdgeCase {
     uint32_t powerColor, currentColor;
     bool imposs;
 };
+
+void PrintTo(const EdgeCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class LimitEdgeTest : public ResultsTest, public ::testing::WithParamInterface<EdgeCase> {};
 
@@ -251,6 +259,10 @@ struct LengthCase {
     const char* text;
 };
 
+void PrintTo(const LengthCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class LengthLabelTest : public ResultsTest, public ::testing::WithParamInterface<LengthCase> {};
 
 TEST_P(LengthLabelTest, ShowsLengthAndDiameterInGeneralFormat) {
@@ -326,6 +338,10 @@ struct FaultCase {
     const char* message;
     size_t captionsBefore; // source captions written before the fault
 };
+
+void PrintTo(const FaultCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class ResultsFaultTest : public ResultsTest, public ::testing::WithParamInterface<FaultCase> {};
 

@@ -36,11 +36,19 @@ struct SolverCase {
     std::vector<std::pair<int, double>> someRlU; // (record, V) where only some are given
 };
 
+void PrintTo(const SolverCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
 // How one calculation is run: the reference loop, the fast loop, or the whole Calculate.
 struct Runner {
     const char* name;
     std::function<void(TCalcState&)> run;
 };
+
+void PrintTo(const Runner& row, std::ostream* os) {
+    *os << row.name;
+}
 
 const Runner kRunners[] = {
     {"Literal",
@@ -175,6 +183,10 @@ struct ChokeCase {
     int32_t ohms;
 };
 
+void PrintTo(const ChokeCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class ChokeTest : public ::testing::TestWithParam<ChokeCase> {};
 
 TEST_P(ChokeTest, AddsItsLoopResistanceToEverySection) {
@@ -254,6 +266,10 @@ struct ResistanceCase {
     int32_t ohms;
 };
 
+void PrintTo(const ResistanceCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class LineResistanceTest : public ::testing::TestWithParam<ResistanceCase> {};
 
 TEST_P(LineResistanceTest, RoundsOnceToWholeOhms) {
@@ -277,6 +293,10 @@ struct ResistanceFaultCase {
     double diameter;
     const char* message;
 };
+
+void PrintTo(const ResistanceFaultCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class LineResistanceFaultTest : public ::testing::TestWithParam<ResistanceFaultCase> {};
 

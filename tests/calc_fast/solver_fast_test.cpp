@@ -164,6 +164,10 @@ struct TWorkedExample {
     std::vector<TFieldValue> Fields;
 };
 
+void PrintTo(const TWorkedExample& row, std::ostream* os) {
+    *os << row.Name;
+}
+
 class WorkedExample : public ::testing::TestWithParam<TWorkedExample> {};
 
 TEST_P(WorkedExample, FastLoopGivesTheQuotedResultsAndTheLiteralBits) {
@@ -238,6 +242,10 @@ struct TZeroVoltageCase {
     int32_t Choke;
     const char* Error;
 };
+
+void PrintTo(const TZeroVoltageCase& row, std::ostream* os) {
+    *os << row.Name;
+}
 
 class ZeroVoltageMidRun : public ::testing::TestWithParam<TZeroVoltageCase> {};
 
@@ -378,6 +386,10 @@ struct TNearLimitCase {
     int NumRegs;
     uint64_t Seed; // 0: the default chain
 };
+
+void PrintTo(const TNearLimitCase& row, std::ostream* os) {
+    *os << row.Name;
+}
 
 class NearTheLimit : public ::testing::TestWithParam<TNearLimitCase> {};
 

@@ -49,6 +49,10 @@ struct KindCase {
     std::function<void(QWidget* tmpl, QWidget* clone, CloneFixture&)> check;
 };
 
+void PrintTo(const KindCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
 int handlerCalls = 0;
 QObject* lastSender = nullptr;
 void Handler(QObject* s) {
@@ -497,6 +501,10 @@ struct RefusedCase {
     std::function<QWidget*(dp::TOwner*)> make;
 };
 
+void PrintTo(const RefusedCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class CloneRefused : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(CloneRefused, YieldsNoControlAndLeavesOwnerUnchanged) {
@@ -530,6 +538,10 @@ struct PositionCase {
     int newTop, newLeft;
     QPoint expected; // x, y
 };
+
+void PrintTo(const PositionCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class ClonePosition : public ::testing::TestWithParam<PositionCase> {};
 
@@ -570,6 +582,10 @@ struct VisibilityCase {
     bool templateVisible;
     bool cloneVisible;
 };
+
+void PrintTo(const VisibilityCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class CloneVisibility : public ::testing::TestWithParam<VisibilityCase> {};
 

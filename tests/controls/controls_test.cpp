@@ -479,6 +479,10 @@ struct ShapeCase {
     int width, height, pen;
 };
 
+void PrintTo(const ShapeCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class ShapeDrawing : public ::testing::TestWithParam<ShapeCase> {};
 
 TEST_P(ShapeDrawing, OutlineAndFillOnWholePixels) {

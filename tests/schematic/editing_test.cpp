@@ -37,6 +37,10 @@ struct EditCase {
     const char* powerText;  // LabRL_P of regenerator 2 after the calculation
 };
 
+void PrintTo(const EditCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
 constexpr Dialog kResistance{"Ввод сопротивления участка", "Ом", "256"};
 constexpr Dialog kResistanceComputed{"Ввод сопротивления участка", "Ом", "159"};
 constexpr Dialog kPower{"Ввод мощности регенератора", "Вт", "5,5"};

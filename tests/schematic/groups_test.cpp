@@ -143,6 +143,10 @@ struct ButtonSequence {
     int count;
 };
 
+void PrintTo(const ButtonSequence& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class ButtonSequences : public SchematicWindow, public ::testing::WithParamInterface<ButtonSequence> {};
 
 TEST_P(ButtonSequences, KeepTheChainTheWiresAndTheComponentsInStep) {

@@ -27,6 +27,10 @@ struct FormatCase {
     const char* comma;
 };
 
+void PrintTo(const FormatCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class FormatGeneralTest : public SeparatorTest, public ::testing::TestWithParam<FormatCase> {};
 
 TEST_P(FormatGeneralTest, WritesGeneralFormatWithComma) {
@@ -73,6 +77,10 @@ struct RoundCase {
     const char* text;
 };
 
+void PrintTo(const RoundCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class RoundToStrTest : public SeparatorTest, public ::testing::TestWithParam<RoundCase> {};
 
 TEST_P(RoundToStrTest, RoundsAndFormats) {
@@ -100,6 +108,10 @@ struct RoundFaultCase {
     double value;
     const char* message;
 };
+
+void PrintTo(const RoundFaultCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class RoundToStrFaultTest : public ::testing::TestWithParam<RoundFaultCase> {};
 
@@ -138,6 +150,10 @@ struct IntCase {
     bool ok;
     int32_t value;
 };
+
+void PrintTo(const IntCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class TryStrToIntTest : public ::testing::TestWithParam<IntCase> {};
 
@@ -186,6 +202,10 @@ struct FloatCase {
     bool dotOk;
     double value;
 };
+
+void PrintTo(const FloatCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class FloatParseTest : public SeparatorTest, public ::testing::TestWithParam<FloatCase> {
 protected:
