@@ -7,7 +7,7 @@ cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OF
 cmake --build build-bench -j "$(nproc)"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 for b in build-bench/bench/bench_*; do
-    [[ -x $b ]] || continue
+    [[ -f $b && -x $b ]] || continue
     echo "== $b"
     "$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"
 done
