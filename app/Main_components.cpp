@@ -64,7 +64,7 @@ struct TComponentSpec {
     THandler OnTimer = nullptr;
 };
 
-template <auto Member> QObject* Make(TForm1& form, const TComponentSpec& spec, QWidget* parent);
+template <auto Member> QObject* Make(TForm1& form, const TComponentSpec& row, QWidget* parent);
 
 #define COMPONENT(name) .Make = &Make<&TForm1::name>, .Name = #name
 
@@ -151,9 +151,9 @@ const TComponentSpec kComponents[] = {
 
 // ---- Building a component from its row ----
 
-TFont FontOf(const TComponentSpec& spec) {
+TFont FontOf(const TComponentSpec& row) {
     TFont f; // the window font
-    switch (spec.Font) {
+    switch (row.Font) {
     case TFontKind::Window:
     case TFontKind::Inherit:
         break;
@@ -170,91 +170,91 @@ TFont FontOf(const TComponentSpec& spec) {
         f.Charset = RUSSIAN_CHARSET;
         break;
     }
-    f.Color = QColor::fromRgb(spec.FontColor);
+    f.Color = QColor::fromRgb(row.FontColor);
     return f;
 }
 
-QString CaptionOf(const TComponentSpec& spec) {
-    return spec.Caption != nullptr ? QString::fromUtf8(spec.Caption) : QString();
+QString CaptionOf(const TComponentSpec& row) {
+    return row.Caption != nullptr ? QString::fromUtf8(row.Caption) : QString();
 }
 
-QImage PictureOf(const TComponentSpec& spec) {
-    return spec.Picture != nullptr ? QImage(QString::fromUtf8(spec.Picture)) : QImage();
+QImage PictureOf(const TComponentSpec& row) {
+    return row.Picture != nullptr ? QImage(QString::fromUtf8(row.Picture)) : QImage();
 }
 
 // What every control of the model takes from its row.
-template <class T> void ApplyControl(T& c, const TComponentSpec& spec) {
-    c.SetFont(FontOf(spec));
-    c.SetCursor(spec.Cursor);
-    if (spec.Hint != nullptr) {
-        c.SetHint(QString::fromUtf8(spec.Hint));
+template <class T> void ApplyControl(T& c, const TComponentSpec& row) {
+    c.SetFont(FontOf(row));
+    c.SetCursor(row.Cursor);
+    if (row.Hint != nullptr) {
+        c.SetHint(QString::fromUtf8(row.Hint));
         c.SetShowHint(true);
     }
-    if (spec.Color == TColorKind::ButtonFace) c.SetColor(QApplication::palette().color(QPalette::Button));
-    c.SetAlign(spec.Align);
+    if (row.Color == TColorKind::ButtonFace) c.SetColor(QApplication::palette().color(QPalette::Button));
+    c.SetAlign(row.Align);
 }
 
 // What a kind adds.
-void ApplyKind(TShape& c, const TComponentSpec& spec) {
-    c.SetShape(spec.Shape);
+void ApplyKind(TShape& c, const TComponentSpec& row) {
+    c.SetShape(row.Shape);
     TPen pen = c.Pen();
-    pen.Width = spec.PenWidth;
+    pen.Width = row.PenWidth;
     c.SetPen(pen);
 }
-void ApplyKind(TLabel& c, const TComponentSpec& spec) {
-    c.SetAutoSize(spec.AutoSize);
-    c.SetTransparent(spec.Transparent);
-    c.SetWordWrap(spec.WordWrap);
-    c.SetCaption(CaptionOf(spec));
+void ApplyKind(TLabel& c, const TComponentSpec& row) {
+    c.SetAutoSize(row.AutoSize);
+    c.SetTransparent(row.Transparent);
+    c.SetWordWrap(row.WordWrap);
+    c.SetCaption(CaptionOf(row));
 }
-void ApplyKind(TImage& c, const TComponentSpec& spec) {
-    c.SetPicture(PictureOf(spec));
+void ApplyKind(TImage& c, const TComponentSpec& row) {
+    c.SetPicture(PictureOf(row));
 }
-void ApplyKind(TRadioButton& c, const TComponentSpec& spec) {
-    c.SetCaption(CaptionOf(spec));
-    c.SetChecked(spec.Checked);
+void ApplyKind(TRadioButton& c, const TComponentSpec& row) {
+    c.SetCaption(CaptionOf(row));
+    c.SetChecked(row.Checked);
 }
-void ApplyKind(TGroupBox& c, const TComponentSpec& spec) {
-    c.SetCaption(CaptionOf(spec));
+void ApplyKind(TGroupBox& c, const TComponentSpec& row) {
+    c.SetCaption(CaptionOf(row));
 }
-void ApplyKind(TSpeedButton& c, const TComponentSpec& spec) {
-    c.SetCaption(CaptionOf(spec));
-    if (spec.Picture != nullptr) c.SetGlyph(PictureOf(spec));
+void ApplyKind(TSpeedButton& c, const TComponentSpec& row) {
+    c.SetCaption(CaptionOf(row));
+    if (row.Picture != nullptr) c.SetGlyph(PictureOf(row));
 }
-void ApplyKind(TButton& c, const TComponentSpec& spec) {
-    c.SetCaption(CaptionOf(spec));
+void ApplyKind(TButton& c, const TComponentSpec& row) {
+    c.SetCaption(CaptionOf(row));
 }
 
-void ApplyWidget(QWidget& w, const TComponentSpec& spec, QWidget* parent) {
+void ApplyWidget(QWidget& w, const TComponentSpec& row, QWidget* parent) {
     w.setParent(parent);
-    w.setGeometry(spec.Bounds);
-    if (spec.Font != TFontKind::Inherit) w.setFont(dp::ToQFont(FontOf(spec)));
-    if (!spec.Visible) w.hide();
+    w.setGeometry(row.Bounds);
+    if (row.Font != TFontKind::Inherit) w.setFont(dp::ToQFont(FontOf(row)));
+    if (!row.Visible) w.hide();
 }
 
-template <auto Member> QObject* Make(TForm1& form, const TComponentSpec& spec, QWidget* parent) {
+template <auto Member> QObject* Make(TForm1& form, const TComponentSpec& row, QWidget* parent) {
     using T = std::remove_pointer_t<std::remove_cvref_t<decltype(form.*Member)>>;
     T* c = nullptr;
     if constexpr (std::is_base_of_v<dp::TControlBase, T>) {
         c = new T(&form);
-        c->setObjectName(QString::fromUtf8(spec.Name));
-        ApplyControl(*c, spec);
-        ApplyKind(*c, spec);
+        c->setObjectName(QString::fromUtf8(row.Name));
+        ApplyControl(*c, row);
+        ApplyKind(*c, row);
         // The designed bounds last: an auto-sized label then keeps its position and fits its text.
-        c->SetBounds(spec.Bounds.x(), spec.Bounds.y(), spec.Bounds.width(), spec.Bounds.height());
-        c->SetVisible(spec.Visible); // before the parent, so a hidden template never shows
+        c->SetBounds(row.Bounds.x(), row.Bounds.y(), row.Bounds.width(), row.Bounds.height());
+        c->SetVisible(row.Visible); // before the parent, so a hidden template never shows
         c->SetParent(parent);
     } else if constexpr (std::is_same_v<T, QTimer>) {
         c = new QTimer(&form);
-        c->setObjectName(QString::fromUtf8(spec.Name));
-        c->setInterval(spec.Interval);
+        c->setObjectName(QString::fromUtf8(row.Name));
+        c->setInterval(row.Interval);
         c->start();
     } else if constexpr (std::is_same_v<T, QStatusBar>) {
         c = new QStatusBar();
-        c->setObjectName(QString::fromUtf8(spec.Name));
-        ApplyWidget(*c, spec, parent);
+        c->setObjectName(QString::fromUtf8(row.Name));
+        ApplyWidget(*c, row, parent);
         c->setSizeGripEnabled(true);
-        for (int width : spec.Panels) {
+        for (int width : row.Panels) {
             if (width <= 0) continue;
             auto* panel = new QLabel(c);
             panel->setFixedWidth(width);
@@ -263,16 +263,16 @@ template <auto Member> QObject* Make(TForm1& form, const TComponentSpec& spec, Q
         }
     } else if constexpr (std::is_same_v<T, QPlainTextEdit>) {
         c = new QPlainTextEdit();
-        c->setObjectName(QString::fromUtf8(spec.Name));
-        ApplyWidget(*c, spec, parent);
+        c->setObjectName(QString::fromUtf8(row.Name));
+        ApplyWidget(*c, row, parent);
         c->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         c->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         c->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        c->setPlainText(CaptionOf(spec));
+        c->setPlainText(CaptionOf(row));
     } else {
         c = new T();
-        c->setObjectName(QString::fromUtf8(spec.Name));
-        ApplyWidget(*c, spec, parent);
+        c->setObjectName(QString::fromUtf8(row.Name));
+        ApplyWidget(*c, row, parent);
     }
     form.*Member = c;
     return c;
@@ -325,26 +325,26 @@ void TForm1::CreateComponents() {
         return qobject_cast<QWidget*>(o);
     };
 
-    for (const TComponentSpec& spec : kComponents) {
-        byName.insert(QString::fromUtf8(spec.Name), spec.Make(*this, spec, containerOf(spec.Parent)));
+    for (const TComponentSpec& row : kComponents) {
+        byName.insert(QString::fromUtf8(row.Name), row.Make(*this, row, containerOf(row.Parent)));
     }
 
     // Handlers last: checking a radio button at design must not run a calculation.
-    for (const TComponentSpec& spec : kComponents) {
-        QObject* object = byName.value(QString::fromUtf8(spec.Name));
-        if (spec.OnClick != nullptr) WireClick(*this, object, spec.OnClick);
-        if (spec.OnMouseDown != nullptr) WireMouseDown(*this, object, spec.OnMouseDown);
-        if (spec.OnTimer != nullptr) WireTimer(*this, object, spec.OnTimer);
+    for (const TComponentSpec& row : kComponents) {
+        QObject* object = byName.value(QString::fromUtf8(row.Name));
+        if (row.OnClick != nullptr) WireClick(*this, object, row.OnClick);
+        if (row.OnMouseDown != nullptr) WireMouseDown(*this, object, row.OnMouseDown);
+        if (row.OnTimer != nullptr) WireTimer(*this, object, row.OnTimer);
     }
 
     // Tab order: depth first from the window, siblings by their tab order.
     QWidget* previous = nullptr;
     std::function<void(QWidget*)> chain = [&](QWidget* container) {
         std::vector<std::pair<int, QWidget*>> ordered;
-        for (const TComponentSpec& spec : kComponents) {
-            if (spec.TabOrder < 0 || containerOf(spec.Parent) != container) continue;
-            ordered.emplace_back(spec.TabOrder,
-                                 qobject_cast<QWidget*>(byName.value(QString::fromUtf8(spec.Name))));
+        for (const TComponentSpec& row : kComponents) {
+            if (row.TabOrder < 0 || containerOf(row.Parent) != container) continue;
+            ordered.emplace_back(row.TabOrder,
+                                 qobject_cast<QWidget*>(byName.value(QString::fromUtf8(row.Name))));
         }
         std::stable_sort(ordered.begin(), ordered.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -368,12 +368,12 @@ void TForm1::LayoutBands() {
     int top = 0;
     int bottom = height();
     QWidget* fill = nullptr;
-    for (const TComponentSpec& spec : kComponents) {
-        if (spec.Dock == TDock::None) continue;
-        auto* band = findChild<QWidget*>(QString::fromUtf8(spec.Name), Qt::FindDirectChildrenOnly);
+    for (const TComponentSpec& row : kComponents) {
+        if (row.Dock == TDock::None) continue;
+        auto* band = findChild<QWidget*>(QString::fromUtf8(row.Name), Qt::FindDirectChildrenOnly);
         if (band == nullptr) continue;
-        const int h = spec.Bounds.height();
-        switch (spec.Dock) {
+        const int h = row.Bounds.height();
+        switch (row.Dock) {
         case TDock::Top:
             band->setGeometry(0, top, w, h);
             top += h;
