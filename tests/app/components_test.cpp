@@ -406,8 +406,9 @@ TEST_F(MainWindowDesign, ClickableValuesShowTheHandCursorAndBoldType) {
 
 TEST_F(MainWindowDesign, SchematicLabelsAreTransparent) {
     for (QObject* o : form_->PanelSch->Content()->children()) {
-        if (auto* l = dynamic_cast<TLabel*>(o))
+        if (auto* l = dynamic_cast<TLabel*>(o)) {
             EXPECT_TRUE(l->Transparent()) << l->objectName().toStdString();
+        }
     }
 }
 
@@ -499,7 +500,9 @@ TEST_F(MainWindowDesign, ChokePictureIsBlackAndWhiteWithAFrameAndTheWireOnTheSix
         for (int x = 0; x < p.width(); ++x) {
             const QRgb c = p.pixel(x, y) & 0xFFFFFF;
             ASSERT_TRUE(c == 0x000000 || c == 0xFFFFFF) << x << "," << y;
-            if (x == 0 || y == 0 || x == 14 || y == 8) EXPECT_EQ(c, 0x000000u) << "frame " << x << "," << y;
+            if (x == 0 || y == 0 || x == 14 || y == 8) {
+                EXPECT_EQ(c, 0x000000u) << "frame " << x << "," << y;
+            }
         }
     }
     EXPECT_EQ(p.pixel(1, 5) & 0xFFFFFF, 0x000000u);  // wire comes in from the left
