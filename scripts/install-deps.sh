@@ -8,7 +8,7 @@ packages=(
     libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    xvfb xauth openbox x11-utils xdotool
+    xvfb xauth openbox x11-utils xdotool poppler-utils
     fonts-liberation2 fonts-crosextra-carlito fonts-dejavu-core
     locales
 )
