@@ -1,5 +1,5 @@
 #pragma once
-// Small helpers shared by the number and calculation fuzz targets: a failed check that prints the
+// Small helpers shared by the fuzz targets: a failed check that prints the
 // current input before aborting, a reader that takes fields from the front of the input (so seed
 // files can be written by hand), and the test whether an error text is one the program knows.
 #include "util/math_errors.h"

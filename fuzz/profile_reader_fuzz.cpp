@@ -5,6 +5,7 @@
 // - a key write is accepted exactly when its names and value can be written, changes no byte of the
 //   file outside one value and new lines, reads back as written (up to the cut), leaves every other
 //   key's answer alone, and two writes in one batch equal two writes one after the other.
+#include "fuzz/fuzz_support.h"
 #include "settings/profile/profile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -21,21 +22,10 @@ namespace {
 // The inputs of the current run, printed when a check fails.
 std::vector<std::pair<const char*, const std::string*>> gShown;
 
-void Show(const char* name, const std::string& bytes) {
-    std::fprintf(stderr, "%s (%zu): \"", name, bytes.size());
-    for (unsigned char c : bytes) {
-        if (c >= 32 && c < 127 && c != '"' && c != '\\')
-            std::fputc(c, stderr);
-        else
-            std::fprintf(stderr, "\\x%02x", c);
-    }
-    std::fprintf(stderr, "\"\n");
-}
-
 void Check(bool ok, const char* what) {
     if (ok) return;
     std::fprintf(stderr, "check failed: %s\n", what);
-    for (const auto& [name, bytes] : gShown) Show(name, *bytes);
+    for (const auto& [name, bytes] : gShown) dp::fuzz::ShowBytes(name, *bytes);
     std::abort();
 }
 
