@@ -1,11 +1,12 @@
 #include "app/Main.h"
 
-#include "app/dialogs.h"
 #include "app/uAbout.h"
+#include "app/uTimes.h"
+#include "calc/results.h"
 #include "calc/solver.h"
 #include "controls/controls.h"
+#include "controls/dialogs.h"
 #include "settings/app_settings.h"
-#include "util/uTimes.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -44,6 +45,21 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Расчет токов ДП"));
     setFont(dp::ToQFont(TFont{}));
     CreateComponents();
+    Schematic = {.Box = PanelSch,
+                 .LineA = LineA,
+                 .LineB = LineB,
+                 .LineRP = LineRP,
+                 .Owner = this,
+                 .shRR = shRR,
+                 .LabR_UI = LabR_UI,
+                 .LabR_L = LabR_L,
+                 .LabR = LabR,
+                 .LineReg = LineReg,
+                 .ShRL = ShRL,
+                 .LabRL_P = LabRL_P,
+                 .LabRL_I = LabRL_I,
+                 .LabRL_U = LabRL_U,
+                 .imLRP = imLRP};
     ResizeClient(QSize(kDesignClientWidth, kDesignClientHeight));
     pendingOuter_ = QSize(kDesignOuterWidth, kDesignOuterHeight);
     move(kDesignLeft, kDesignTop);
@@ -59,6 +75,17 @@ TForm1* CreateMainWindow() {
     auto* form = new TForm1();
     dp::RunGuarded([form] { form->FormCreate(form); });
     return form;
+}
+
+dp::TShutdownActions MainWindowShutdownActions() {
+    return {.CloseWindow =
+                [] {
+                    if (Form1 != nullptr) Form1->close();
+                },
+            .SaveSettings =
+                [] {
+                    if (Form1 != nullptr) Form1->SaveSettingsOnce();
+                }};
 }
 
 // ---- Start-up, clock, shut-down ----
@@ -154,6 +181,37 @@ void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     ApplyPendingOuterSize();
     if (pendingOuter_.isValid()) WatchForFrame(30);
+}
+
+// ---- What the settings read and change ----
+
+void TForm1::AppendRegenerator() {
+    dp::AddRegenerator(Schematic, State);
+}
+
+void TForm1::SelectSourcePower(bool is75W) {
+    (is75W ? ch75W : ch150W)->SetChecked(true);
+}
+
+void TForm1::SelectChoke(dp::TChoke choke) {
+    switch (choke) {
+    case dp::TChoke::R24:
+        chR_LRP_24->SetChecked(true);
+        break;
+    case dp::TChoke::R16:
+        chR_LRP_16->SetChecked(true);
+        break;
+    case dp::TChoke::R6:
+        chR_LRP_6->SetChecked(true);
+        break;
+    case dp::TChoke::None:
+        chR_LRP_0->SetChecked(true);
+        break;
+    }
+}
+
+void TForm1::AddDebugLog(const std::string& text) {
+    dp::AddLog(State, *this, text, false);
 }
 
 // ---- Geometry as the settings see it ----

@@ -7,12 +7,14 @@
 // runs the solver on State with the choke chosen by the radio buttons, and the results come back
 // through this window's IResultsView side: label captions and colours, the notice LabImposs and the
 // lines of the log MemoLog.
-#include "app/dialog_components.h"
-#include "app/scroll_box.h"
+#include "app/shutdown.h"
 #include "calc/regenerator.h"
 #include "calc/results_view.h"
+#include "controls/dialog_components.h"
 #include "controls/owner.h"
+#include "controls/scroll_box.h"
 #include "controls/types.h"
+#include "schematic/groups.h"
 #include "settings/app_settings.h"
 
 #include <QMargins>
@@ -33,7 +35,7 @@ class TRadioButton;
 class TShape;
 class TSpeedButton;
 
-class TForm1 : public QWidget, public dp::TOwner, public dp::IResultsView {
+class TForm1 : public QWidget, public dp::TOwner, public dp::IResultsView, public dp::ISettingsTarget {
 public:
     // Builds every component in the order of the component table, hidden; sets the global Form1
     // first. Start-up (FormCreate) is not run here: CreateMainWindow does both.
@@ -84,6 +86,7 @@ public:
 
     // ---- Program state (all for the whole run) ----
     dp::TCalcState State;     // the regenerator table, U_RP, NumRegs, NowText, DebugLog, ...
+    dp::TSchematic Schematic; // the scroll box, wires, templates and owner the groups are made with
     QString StartDir;         // the current directory at start-up: the save dialog's folder
     bool AskFileName = false; // the next screenshot asks for a file name (Shift at the mouse-down)
 
@@ -93,7 +96,7 @@ public:
     // NowText := the local time of day in the locale's long time format, without the time zone.
     void UpdateNowText();
     // The choke chosen by the radio buttons: 24, else 16, else 6, else none.
-    dp::TChoke CurrentChoke() const;
+    dp::TChoke CurrentChoke() const override;
     // Recalculates the chain and shows the results.
     void Calculate();
 
@@ -106,14 +109,14 @@ public:
     // round-trips exactly, whatever frame the window manager draws.
     static constexpr int kDesignOuterWidth = 834;
     static constexpr int kDesignOuterHeight = 478;
-    int Left() const;
-    int Top() const;
-    int Width() const;
-    int Height() const;
-    void SetLeft(int v);
-    void SetTop(int v);
-    void SetWidth(int v);
-    void SetHeight(int v);
+    int Left() const override;
+    int Top() const override;
+    int Width() const override;
+    int Height() const override;
+    void SetLeft(int v) override;
+    void SetTop(int v) override;
+    void SetWidth(int v) override;
+    void SetHeight(int v) override;
     // The frame around the client area as the window system reports it now (none before the
     // window exists or without a window manager).
     QMargins FrameMargins() const;
@@ -139,6 +142,15 @@ public:
     void ButScrMouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     void ButScrClick(QObject* Sender);
     void Button1Click(QObject* Sender);
+
+    // ---- ISettingsTarget: what the settings read and change (besides the geometry above) ----
+    dp::TCalcState& CalcState() override { return State; }
+    const dp::TCalcState& CalcState() const override { return State; }
+    void AppendRegenerator() override;
+    void SelectSourcePower(bool is75W) override;
+    void SelectChoke(dp::TChoke choke) override;
+    QSize DesignedOuterSize() const override { return {kDesignOuterWidth, kDesignOuterHeight}; }
+    void AddDebugLog(const std::string& text) override;
 
     // ---- IResultsView: what a calculation writes onto the window ----
     bool Is75WChecked() const override;
@@ -184,3 +196,6 @@ extern TForm1* Form1;
 
 // Creates the main window and runs its creation handler (start-up) while it is still hidden.
 TForm1* CreateMainWindow();
+
+// What ending the program from outside does with the main window Form1 (whichever it is then).
+dp::TShutdownActions MainWindowShutdownActions();

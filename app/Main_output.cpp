@@ -11,7 +11,9 @@ void TForm1::ButScrMouseDown(QObject*, TMouseButton, TShiftState Shift, int, int
 }
 
 void TForm1::ButScrClick(QObject*) {
-    dp::MakeScreenshot(*this, AskFileName);
+    dp::MakeScreenshot(
+        {.Window = this, .Schematic = PanelSch, .NumRegs = State.NumRegs, .SaveDialog = &SaveDlg},
+        AskFileName);
 }
 
 // The printer chosen in the dialog stays the current printer for the next prints.

@@ -1,9 +1,9 @@
 // Program entry: the application titled "Расчет ДП", the main window with its start-up, the about
 // window, and the message loop. Errors that escape a handler are shown in the error box.
 #include "app/Main.h"
-#include "app/dialogs.h"
+#include "app/shutdown.h"
 #include "app/uAbout.h"
-#include "settings/shutdown.h"
+#include "controls/dialogs.h"
 #include "util/uStrUtils.h"
 
 #include <QApplication>
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     dp::SetDecimalSeparator(LocaleDecimalSeparator());
     dp::InstallErrorBoxReporter();
     // SIGTERM, SIGINT, SIGHUP and the end of the session close the window the normal way.
-    dp::InstallShutdownHandlers();
+    dp::InstallShutdownHandlers(MainWindowShutdownActions());
 
     // Form1 is set inside the constructor, before the components are built; the creation handler runs
     // InitProgram while the window is still hidden.

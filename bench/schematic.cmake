@@ -2,5 +2,5 @@
 # all 200 groups.
 if(DP_GUI)
     add_executable(bench_schematic ${CMAKE_CURRENT_LIST_DIR}/schematic_bench.cpp)
-    target_link_libraries(bench_schematic PRIVATE dp_gui benchmark::benchmark)
+    target_link_libraries(bench_schematic PRIVATE dp_app benchmark::benchmark)
 endif()

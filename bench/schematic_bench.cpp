@@ -5,9 +5,9 @@
 // Arguments: 0 = the table's defaults at 310 V (the chain cannot be fed: the solver stops at its
 // first step); 1 = a chain that can be fed (10 ohms, 0.5 W, 2000 V: the solver searches its steps).
 #include "app/Main.h"
-#include "app/dialogs.h"
 #include "calc/regenerator.h"
 #include "controls/controls.h"
+#include "controls/dialogs.h"
 #include "schematic/groups.h"
 #include "util/uStrUtils.h"
 
@@ -66,7 +66,7 @@ std::unique_ptr<TForm1> MakeWindow(bool fedChain) {
             form->State.Regs[static_cast<size_t>(i)].RL_P = 0.5;
         }
     }
-    for (int i = 0; i < dp::MaxRegs - 1; ++i) dp::AddRegenerator(*form);
+    for (int i = 0; i < dp::MaxRegs - 1; ++i) dp::AddRegenerator(form->Schematic, form->State);
     form->Calculate();
     form->show();
     Counter->Viewport = form->PanelSch->viewport();

@@ -20,7 +20,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
         add_executable(fuzz_${name} ${CMAKE_CURRENT_LIST_DIR}/${source} ${CMAKE_CURRENT_LIST_DIR}/fuzz_support.h)
         target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer ${dp_fuzz_sanitizers})
         target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer,address,undefined)
-        target_link_libraries(fuzz_${name} PRIVATE ${lib})
+        target_link_libraries(fuzz_${name} PRIVATE ${lib} dp_fuzz_tree)
         if(BUILD_TESTING)
             # Replays the saved corpus once: every seed must pass the target's checks.
             file(GLOB dp_seeds CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/corpus/${name}/*)

@@ -7,7 +7,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     add_executable(fuzz_profile_reader ${CMAKE_CURRENT_LIST_DIR}/profile_reader_fuzz.cpp)
     target_compile_options(fuzz_profile_reader PRIVATE -fsanitize=fuzzer,address,undefined -fno-omit-frame-pointer)
     target_link_options(fuzz_profile_reader PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_libraries(fuzz_profile_reader PRIVATE dp_profile)
+    target_link_libraries(fuzz_profile_reader PRIVATE dp_profile dp_fuzz_tree)
 
     if(BUILD_TESTING)
         # Replays the saved corpus: every seed must pass the target's checks.

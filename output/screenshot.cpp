@@ -1,7 +1,7 @@
 #include "output/screenshot.h"
 
-#include "app/Main.h"
-#include "app/dialogs.h"
+#include "controls/dialog_components.h"
+#include "controls/dialogs.h"
 #include "output/jpeg/jpeg_writer.h"
 
 #include <QCoreApplication>
@@ -10,7 +10,10 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <QWidget>
 #include <QWindow>
+
+#include <stdexcept>
 
 namespace dp {
 namespace {
@@ -28,9 +31,9 @@ bool CanReadScreen() {
     return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
-QScreen* ScreenOf(const TForm1& form, QPoint globalPoint) {
+QScreen* ScreenOf(const QWidget& window, QPoint globalPoint) {
     if (QScreen* s = QGuiApplication::screenAt(globalPoint)) return s;
-    if (QScreen* s = form.screen()) return s;
+    if (QScreen* s = window.screen()) return s;
     return QGuiApplication::primaryScreen();
 }
 
@@ -41,18 +44,16 @@ QString DefaultScreenshotName(const QString& dir, int numRegs) {
            QStringLiteral("R.jpg");
 }
 
-QRect ScreenshotRect(const TForm1& form) {
-    const TScrollBox* box = form.PanelSch;
-    const QPoint origin = box->mapTo(&form, QPoint(kStripLeft, kStripTop));
-    return {origin, QSize(box->width() - kStripWidthLoss, box->height() - kStripHeightLoss)};
+QRect ScreenshotRect(const QWidget& window, const QWidget& schematic) {
+    const QPoint origin = schematic.mapTo(&window, QPoint(kStripLeft, kStripTop));
+    return {origin, QSize(schematic.width() - kStripWidthLoss, schematic.height() - kStripHeightLoss)};
 }
 
-QImage GrabScreenshotStrip(TForm1& form, TGrabSource* source) {
-    const QRect strip = ScreenshotRect(form);
+QImage GrabScreenshotStrip(QWidget& window, const QRect& strip, TGrabSource* source) {
     if (strip.isEmpty()) throw std::runtime_error("The schematic area is too small for a screenshot");
     if (CanReadScreen()) {
-        const QPoint global = form.mapToGlobal(strip.topLeft());
-        QScreen* screen = ScreenOf(form, global);
+        const QPoint global = window.mapToGlobal(strip.topLeft());
+        QScreen* screen = ScreenOf(window, global);
         if (screen != nullptr) {
             // The whole screen's pixels, in device-independent coordinates relative to the screen;
             // the pixmap holds the device pixels, one per screen pixel.
@@ -67,24 +68,27 @@ QImage GrabScreenshotStrip(TForm1& form, TGrabSource* source) {
     }
     // No readable screen: the window paints the same strip, as it shows it now.
     if (source != nullptr) *source = TGrabSource::Window;
-    return form.grab(strip).toImage();
+    return window.grab(strip).toImage();
 }
 
-void MakeScreenshot(TForm1& form, bool ask) {
-    QString name = DefaultScreenshotName(QDir::currentPath(), form.State.NumRegs);
+void MakeScreenshot(const TScreenshotSource& source, bool ask) {
+    QWidget& window = *source.Window;
+    QString name = DefaultScreenshotName(QDir::currentPath(), source.NumRegs);
     if (ask) {
-        if (!form.SaveDlg.Execute(&form)) return;
-        name = form.SaveDlg.FileName;
+        if (!source.SaveDialog->Execute(&window)) return;
+        name = source.SaveDialog->FileName;
         // The dialog must be gone from the screen before the screen is read: the windowing system is
         // told of its closing now, the pause (which handles nothing) lets it and the window manager take
         // it away, and the window then handles the news and paints what the dialog had covered.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         Dialogs().Sleep(500);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        form.repaint();
+        window.repaint();
     }
 
-    const QImage rgb = GrabScreenshotStrip(form).convertToFormat(QImage::Format_RGB888);
+    // The strip is measured now: the window may have changed while the dialog was open.
+    const QRect strip = ScreenshotRect(window, *source.Schematic);
+    const QImage rgb = GrabScreenshotStrip(window, strip).convertToFormat(QImage::Format_RGB888);
     if (rgb.isNull()) throw std::runtime_error("The screen could not be read");
 
     const bool written =

@@ -1,7 +1,7 @@
 #include "schematic/editing.h"
 
-#include "app/dialogs.h"
 #include "calc/solver.h"
+#include "controls/dialogs.h"
 #include "controls/label.h"
 #include "util/uStrUtils.h"
 

@@ -1,88 +1,114 @@
 #include "schematic/groups.h"
 
-#include "app/Main.h"
 #include "controls/controls.h"
+#include "controls/scroll_box.h"
 #include "schematic/uClonesNew.h"
 
 #include <QString>
+
+#include <array>
+#include <iterator>
+#include <type_traits>
 
 namespace dp {
 
 namespace {
 
-// A copy of template at (top, left) in the schematic, owned by the window. The template's top is
-// kept for a top of -1. The copy is exactly of the template's kind.
-template <class T> T* CloneInto(TForm1& form, T* templateControl, int top, int left) {
-    QWidget* copy = CloneControl(templateControl, &form, form.PanelSch->Content(), top, left);
-    return static_cast<T*>(copy);
+template <auto Template> QWidget* TemplateOf(const TSchematic& s) {
+    return s.*Template;
 }
 
-// Copies are shown at once; the chokes keep what they were copied with.
-template <class T> T* Shown(T* control) {
-    control->SetVisible(true);
-    return control;
+template <auto Field> QWidget* CopyOf(const TRegenerator& r) {
+    return r.*Field;
 }
 
-template <class T> void Destroy(T*& control) {
-    delete control; // leaves the panel and the window's component list
-    control = nullptr;
+// The copy is exactly of the template's kind, owned by the schematic's owner, a child of its
+// content; a top of -1 keeps the template's top.
+template <auto Field, auto Template>
+void MakeCopy(const TSchematic& s, TRegenerator& r, int top, int left, bool show) {
+    using T = std::remove_pointer_t<std::remove_cvref_t<decltype(r.*Field)>>;
+    auto* copy = static_cast<T*>(CloneControl(s.*Template, s.Owner, s.Box->Content(), top, left));
+    r.*Field = copy;
+    if (show) copy->SetVisible(true);
 }
 
-void SetWireWidths(TForm1& form, int count) {
-    form.LineA->SetWidth(kRegeneratorPitch * count);
-    form.LineB->SetWidth(kRegeneratorPitch * count);
+template <auto Field> void DestroyCopy(TRegenerator& r) {
+    delete (r.*Field); // leaves the panel and the owner's component list
+    r.*Field = nullptr;
+}
+
+#define GROUP_COPY(field, tmpl)                                                                              \
+    .Name = #field, .Template = &TemplateOf<&TSchematic::tmpl>, .Copy = &CopyOf<&TRegenerator::field>,       \
+    .Make = &MakeCopy<&TRegenerator::field, &TSchematic::tmpl>,                                              \
+    .Destroy = &DestroyCopy<&TRegenerator::field>
+
+// The order of creation is the order of drawing: each copy lies over the ones before it. The
+// destruction follows the order of the record's fields.
+const TGroupCopy kGroupCopies[] = {
+    {GROUP_COPY(shRR, shRR), .LeftFromX = 44, .OnWireA = false, .Show = true, .DestroyRank = 1},
+    {GROUP_COPY(LabR_UI, LabR_UI), .LeftFromX = 44, .OnWireA = false, .Show = true, .DestroyRank = 3},
+    {GROUP_COPY(LabR_L, LabR_L), .LeftFromX = 20, .OnWireA = false, .Show = true, .DestroyRank = 5},
+    {GROUP_COPY(LabR, LabR), .LeftFromX = 50, .OnWireA = false, .Show = true, .DestroyRank = 4},
+    {GROUP_COPY(LineReg, LineReg), .LeftFromX = 126, .OnWireA = false, .Show = true, .DestroyRank = 0},
+    {GROUP_COPY(ShRL, ShRL), .LeftFromX = 100, .OnWireA = false, .Show = true, .DestroyRank = 2},
+    {GROUP_COPY(LabRL_P, LabRL_P), .LeftFromX = 108, .OnWireA = false, .Show = true, .DestroyRank = 8},
+    {GROUP_COPY(LabRL_I, LabRL_I), .LeftFromX = 138, .OnWireA = false, .Show = true, .DestroyRank = 7},
+    {GROUP_COPY(LabRL_U, LabRL_U), .LeftFromX = 114, .OnWireA = false, .Show = true, .DestroyRank = 6},
+    // The two chokes sit on wire A at the start and at the end of the section.
+    {GROUP_COPY(imLRP_A, imLRP), .LeftFromX = 16, .OnWireA = true, .Show = false, .DestroyRank = 9},
+    {GROUP_COPY(imLRP_B, imLRP), .LeftFromX = 96, .OnWireA = true, .Show = false, .DestroyRank = 10},
+};
+
+#undef GROUP_COPY
+
+constexpr size_t kGroupSize = std::size(kGroupCopies);
+
+// The rows in the order DeleteRegenerator destroys them.
+const std::array<const TGroupCopy*, kGroupSize>& DestructionOrder() {
+    static const std::array<const TGroupCopy*, kGroupSize> order = [] {
+        std::array<const TGroupCopy*, kGroupSize> rows{};
+        for (const TGroupCopy& c : kGroupCopies) rows.at(static_cast<size_t>(c.DestroyRank)) = &c;
+        return rows;
+    }();
+    return order;
+}
+
+void SetWireWidths(const TSchematic& s, int count) {
+    s.LineA->SetWidth(kRegeneratorPitch * count);
+    s.LineB->SetWidth(kRegeneratorPitch * count);
 }
 
 } // namespace
 
-void AddRegenerator(TForm1& form) {
-    TCalcState& s = form.State;
-    if (s.NumRegs >= MaxRegs) return;
-    ++s.NumRegs;
-    const int n = s.NumRegs;
-    // Every base position is read now, so a group added while the panel is scrolled lines up.
-    const int x = form.LineRP->Left() + kRegeneratorPitch * (n - 1);
-    SetWireWidths(form, n);
-
-    // The order of creation is the order of drawing: each copy lies over the ones before it.
-    TRegenerator& r = s.Regs[static_cast<size_t>(n)];
-    r.shRR = Shown(CloneInto(form, form.shRR, -1, x + 44));
-    r.LabR_UI = Shown(CloneInto(form, form.LabR_UI, -1, x + 44));
-    r.LabR_L = Shown(CloneInto(form, form.LabR_L, -1, x + 20));
-    r.LabR = Shown(CloneInto(form, form.LabR, -1, x + 50));
-    r.LineReg = Shown(CloneInto(form, form.LineReg, -1, x + 126));
-    r.ShRL = Shown(CloneInto(form, form.ShRL, -1, x + 100));
-    r.LabRL_P = Shown(CloneInto(form, form.LabRL_P, -1, x + 108));
-    // The name shown until the next calculation writes the real one.
-    r.LabRL_P->SetCaption(QStringLiteral("R") + QString::number(n) + QStringLiteral("  5,5Вт"));
-    r.LabRL_I = Shown(CloneInto(form, form.LabRL_I, -1, x + 138));
-    r.LabRL_U = Shown(CloneInto(form, form.LabRL_U, -1, x + 114));
-    // The two chokes sit on wire A at the start and at the end of the section.
-    const int chokeTop = form.LineA->Top() - 4;
-    r.imLRP_A = CloneInto(form, form.imLRP, chokeTop, x + 16);
-    r.imLRP_B = CloneInto(form, form.imLRP, chokeTop, x + 96);
-
-    form.PanelSch->UpdateExtent();
+std::span<const TGroupCopy> GroupCopies() {
+    return kGroupCopies;
 }
 
-void DeleteRegenerator(TForm1& form) {
-    TCalcState& s = form.State;
-    if (s.NumRegs <= 1) return;
-    TRegenerator& r = s.Regs[s.NumRegs];
-    Destroy(r.LineReg);
-    Destroy(r.shRR);
-    Destroy(r.ShRL);
-    Destroy(r.LabR_UI);
-    Destroy(r.LabR);
-    Destroy(r.LabR_L);
-    Destroy(r.LabRL_U);
-    Destroy(r.LabRL_I);
-    Destroy(r.LabRL_P);
-    Destroy(r.imLRP_A);
-    Destroy(r.imLRP_B);
-    --s.NumRegs;
-    SetWireWidths(form, s.NumRegs);
-    form.PanelSch->UpdateExtent();
+void AddRegenerator(const TSchematic& schematic, TCalcState& state) {
+    if (state.NumRegs >= MaxRegs) return;
+    ++state.NumRegs;
+    const int n = state.NumRegs;
+    // Every base position is read now, so a group added while the panel is scrolled lines up.
+    const int x = schematic.LineRP->Left() + kRegeneratorPitch * (n - 1);
+    const int wireTop = schematic.LineA->Top() - kChokeRiseAboveWireA;
+    SetWireWidths(schematic, n);
+
+    TRegenerator& r = state.Regs[static_cast<size_t>(n)];
+    for (const TGroupCopy& c : kGroupCopies)
+        c.Make(schematic, r, c.OnWireA ? wireTop : -1, x + c.LeftFromX, c.Show);
+    // The name shown until the next calculation writes the real one.
+    r.LabRL_P->SetCaption(QStringLiteral("R") + QString::number(n) + QStringLiteral("  5,5Вт"));
+
+    schematic.Box->UpdateExtent();
+}
+
+void DeleteRegenerator(const TSchematic& schematic, TCalcState& state) {
+    if (state.NumRegs <= 1) return;
+    TRegenerator& r = state.Regs[state.NumRegs];
+    for (const TGroupCopy* c : DestructionOrder()) c->Destroy(r);
+    --state.NumRegs;
+    SetWireWidths(schematic, state.NumRegs);
+    schematic.Box->UpdateExtent();
 }
 
 void CopyRegeneratorInputs(const TRegenerator& from, TRegenerator& to) {

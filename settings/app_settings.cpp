@@ -1,9 +1,5 @@
 #include "settings/app_settings.h"
 
-#include "app/Main.h"
-#include "calc/results.h"
-#include "controls/controls.h"
-#include "schematic/groups.h"
 #include "settings/profile/profile.h"
 #include "util/uStrUtils.h"
 
@@ -99,8 +95,8 @@ private:
 
 // The largest outer size a window may take: the whole desktop, and never less than the designed
 // size. A stored size beyond it would ask the window system for a window of gigabytes.
-QSize LargestWindow() {
-    QSize largest(TForm1::kDesignOuterWidth, TForm1::kDesignOuterHeight);
+QSize LargestWindow(const ISettingsTarget& target) {
+    QSize largest = target.DesignedOuterSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         largest = largest.expandedTo(screen->virtualSize());
     }
@@ -116,8 +112,8 @@ int ClampPosition(int32_t position) {
 }
 
 // Everything up to the first failed read; false when the file could not be read.
-bool ReadSettings(TForm1& form, const TSettingsReader& reader) {
-    TCalcState& s = form.State;
+bool ReadSettings(ISettingsTarget& target, const TSettingsReader& reader) {
+    TCalcState& s = target.CalcState();
     // A failed read gives the default, as a missing key does: the chain is never fed from 0 V.
     s.U_RP = kDefaultSupplyVoltage;
     if (!reader.Int(kCommon, "U_RP", s.U_RP)) return false;
@@ -127,7 +123,7 @@ bool ReadSettings(TForm1& form, const TSettingsReader& reader) {
     count = std::clamp<int32_t>(count, 1, MaxRegs);
 
     for (int n = 1; n <= count; ++n) {
-        AddRegenerator(form);
+        target.AppendRegenerator();
         TRegenerator& r = s.Regs[static_cast<size_t>(n)];
         const std::string section = RegSection(n);
         const char* name = section.c_str();
@@ -141,38 +137,38 @@ bool ReadSettings(TForm1& form, const TSettingsReader& reader) {
     // Checking a button whose group changes selection recalculates, as a click would.
     int32_t power = kDefaultSourcePower;
     if (!reader.Int(kCommon, "P_RP", power)) return false;
-    (power == 150 ? form.ch150W : form.ch75W)->SetChecked(true);
+    target.SelectSourcePower(power != 150);
 
     int32_t choke = kDefaultChoke;
     if (!reader.Int(kCommon, "R_LRP", choke)) return false;
     switch (choke) {
     case 6:
-        form.chR_LRP_6->SetChecked(true);
+        target.SelectChoke(TChoke::R6);
         break;
     case 16:
-        form.chR_LRP_16->SetChecked(true);
+        target.SelectChoke(TChoke::R16);
         break;
     case 24:
-        form.chR_LRP_24->SetChecked(true);
+        target.SelectChoke(TChoke::R24);
         break;
     default:
-        form.chR_LRP_0->SetChecked(true);
+        target.SelectChoke(TChoke::None);
         break;
     }
 
-    const QSize largest = LargestWindow();
-    int32_t width = form.Width();
+    const QSize largest = LargestWindow(target);
+    int32_t width = target.Width();
     if (!reader.Int(kFSize, "Width", width)) return false;
-    form.SetWidth(ClampSize(width, largest.width()));
-    int32_t height = form.Height();
+    target.SetWidth(ClampSize(width, largest.width()));
+    int32_t height = target.Height();
     if (!reader.Int(kFSize, "Height", height)) return false;
-    form.SetHeight(ClampSize(height, largest.height()));
+    target.SetHeight(ClampSize(height, largest.height()));
     int32_t left = 0;
     if (!reader.Int(kFSize, "Left", left)) return false;
-    form.SetLeft(ClampPosition(left));
+    target.SetLeft(ClampPosition(left));
     int32_t top = 0;
     if (!reader.Int(kFSize, "Top", top)) return false;
-    form.SetTop(ClampPosition(top));
+    target.SetTop(ClampPosition(top));
     return true;
 }
 
@@ -195,27 +191,40 @@ void SetSettingsPath(const std::string& path) {
     PathOverride() = path;
 }
 
-void LoadSettings(TForm1& form) {
+void LoadSettings(ISettingsTarget& target) {
     const TSettingsReader reader(SettingsPath());
-    if (!ReadSettings(form, reader)) {
-        AddLog(form.State, form, "Нет доступа к файлу INI !!!", false);
-    }
+    if (!ReadSettings(target, reader)) target.AddDebugLog("Нет доступа к файлу INI !!!");
     // The solver needs a chain: a file that could not be read still leaves one regenerator.
-    if (form.State.NumRegs == 0) AddRegenerator(form);
+    if (target.CalcState().NumRegs == 0) target.AppendRegenerator();
 }
 
-std::vector<TSetting> SettingsToWrite(const TForm1& form) {
+namespace {
+
+// The stored number of a choke.
+const char* ChokeText(TChoke choke) {
+    switch (choke) {
+    case TChoke::R6:
+        return "6";
+    case TChoke::R16:
+        return "16";
+    case TChoke::R24:
+        return "24";
+    case TChoke::None:
+        break;
+    }
+    return "0";
+}
+
+} // namespace
+
+std::vector<TSetting> SettingsToWrite(const ISettingsTarget& target) {
     std::vector<TSetting> settings;
-    const TCalcState& s = form.State;
+    const TCalcState& s = target.CalcState();
     settings.reserve(12 + 5 * static_cast<size_t>(s.NumRegs));
     settings.push_back({kCommon, "U_RP", std::to_string(s.U_RP)});
     settings.push_back({kCommon, "NumRegs", std::to_string(s.NumRegs)});
-    settings.push_back({kCommon, "P_RP", form.ch75W->Checked() ? "75" : "150"});
-    const char* choke = form.chR_LRP_6->Checked()    ? "6"
-                        : form.chR_LRP_16->Checked() ? "16"
-                        : form.chR_LRP_24->Checked() ? "24"
-                                                     : "0";
-    settings.push_back({kCommon, "R_LRP", choke});
+    settings.push_back({kCommon, "P_RP", target.Is75WChecked() ? "75" : "150"});
+    settings.push_back({kCommon, "R_LRP", ChokeText(target.CurrentChoke())});
 
     for (int n = 1; n <= s.NumRegs; ++n) {
         const TRegenerator& r = s.Regs[static_cast<size_t>(n)];
@@ -227,17 +236,17 @@ std::vector<TSetting> SettingsToWrite(const TForm1& form) {
         settings.push_back({section, "RL_P", FormatGeneral(r.RL_P)});
     }
 
-    settings.push_back({kFSize, "Width", std::to_string(form.Width())});
-    settings.push_back({kFSize, "Height", std::to_string(form.Height())});
-    settings.push_back({kFSize, "Left", std::to_string(form.Left())});
-    settings.push_back({kFSize, "Top", std::to_string(form.Top())});
+    settings.push_back({kFSize, "Width", std::to_string(target.Width())});
+    settings.push_back({kFSize, "Height", std::to_string(target.Height())});
+    settings.push_back({kFSize, "Left", std::to_string(target.Left())});
+    settings.push_back({kFSize, "Top", std::to_string(target.Top())});
     return settings;
 }
 
-void SaveSettings(TForm1& form) {
+void SaveSettings(const ISettingsTarget& target) {
     TProfileWriter writer(SettingsPath());
     if (writer.LoadStatus() == TProfileStatus::ReadError) return;
-    for (const TSetting& setting : SettingsToWrite(form)) {
+    for (const TSetting& setting : SettingsToWrite(target)) {
         writer.WriteString(setting.section, setting.key, setting.value);
     }
     // Replaced atomically: a crash or a full disk leaves the old file or the new one, never half.

@@ -1,12 +1,48 @@
 #pragma once
 // Loading and saving the program's settings: the chain, the options and the window geometry, in an
 // INI file beside the executable (same folder, same base name, extension ".ini").
+#include "calc/regenerator.h"
+
+#include <QSize>
+
 #include <string>
 #include <vector>
 
-class TForm1;
-
 namespace dp {
+
+// What loading and saving the settings reads and changes of the window.
+class ISettingsTarget {
+public:
+    virtual ~ISettingsTarget() = default;
+
+    // The supply voltage and the chain: records 1 .. NumRegs are read and written.
+    virtual TCalcState& CalcState() = 0;
+    virtual const TCalcState& CalcState() const = 0;
+    // Appends regenerator NumRegs + 1, with its group on the schematic, and nothing else.
+    virtual void AppendRegenerator() = 0;
+
+    // The source power and the choke buttons. Selecting a button that is not selected yet
+    // recalculates, as a click on it does.
+    virtual bool Is75WChecked() const = 0;
+    virtual void SelectSourcePower(bool is75W) = 0;
+    virtual TChoke CurrentChoke() const = 0;
+    virtual void SelectChoke(TChoke choke) = 0;
+
+    // The outer geometry of the window, frame included.
+    virtual int Left() const = 0;
+    virtual int Top() const = 0;
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    virtual void SetLeft(int v) = 0;
+    virtual void SetTop(int v) = 0;
+    virtual void SetWidth(int v) = 0;
+    virtual void SetHeight(int v) = 0;
+    // The designed outer size: a stored size is never limited below it.
+    virtual QSize DesignedOuterSize() const = 0;
+
+    // Adds a debug line to the log (written only when the log shows debug lines).
+    virtual void AddDebugLog(const std::string& text) = 0;
+};
 
 // The settings file of an executable: its extension replaced by ".ini", or ".ini" appended to a
 // name without one ("raschet-dp" -> "raschet-dp.ini"). A dot that starts the name is no extension.
@@ -17,12 +53,12 @@ std::string SettingsPath();
 // Points loading and saving at another file (tests); an empty path returns to the executable's.
 void SetSettingsPath(const std::string& path);
 
-// Reads the stored settings into the window at start-up, right after the table has been reset:
+// Reads the stored settings into the target at start-up, right after the table has been reset:
 // U_RP, the stored regenerators (appended one by one, each with its stored values), the source
 // power and the choke (checked, which recalculates when the selection changes), and the window's
 // outer size and position. A missing file, section or key gives the default; a file that cannot be
 // read stops the reading, leaves a debug line in the log, and the chain still gets one regenerator.
-void LoadSettings(TForm1& form);
+void LoadSettings(ISettingsTarget& target);
 
 // One key as SaveSettings writes it.
 struct TSetting {
@@ -34,10 +70,10 @@ struct TSetting {
 
 // Every key SaveSettings writes, in the order it writes them: COMMON (U_RP, NumRegs, P_RP, R_LRP),
 // REG1 ... REGn (RR_ENT, RR, RR_LEN, RR_DIA, RL_P each), FSize (Width, Height, Left, Top).
-std::vector<TSetting> SettingsToWrite(const TForm1& form);
+std::vector<TSetting> SettingsToWrite(const ISettingsTarget& target);
 
-// Writes the settings of the window (the same keys, in the order they are read) into the file,
+// Writes the settings of the target (the same keys, in the order they are read) into the file,
 // keeping every other line of it. The file is replaced at once or not at all; a failure is silent.
-void SaveSettings(TForm1& form);
+void SaveSettings(const ISettingsTarget& target);
 
 } // namespace dp

@@ -1,13 +1,13 @@
 // The main window at work: start-up, the results on its labels and log, the clock, errors in
 // handlers, the bands on resize and the schematic's scroll extent.
 #include "app/Main.h"
-#include "app/dialogs.h"
+#include "app/uTimes.h"
 #include "calc/solver.h"
 #include "controls/controls.h"
+#include "controls/dialogs.h"
 #include "settings/app_settings.h"
 #include "tests/support/scripted_dialogs.h"
 #include "util/uStrUtils.h"
-#include "util/uTimes.h"
 
 #include <QDir>
 #include <QPlainTextEdit>

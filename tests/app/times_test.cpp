@@ -1,5 +1,5 @@
 // The timer helper and the time of day without its zone.
-#include "util/uTimes.h"
+#include "app/uTimes.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -85,7 +85,7 @@ protected:
     // The chain with count regenerators, calculated, the window shown as the user sees it, and the
     // save dialog's start-up defaults in the temporary folder.
     void ShowWithRegenerators(int count) {
-        for (int i = 0; i < count; ++i) AddRegenerator(*form_);
+        for (int i = 0; i < count; ++i) AddRegenerator(form_->Schematic, form_->State);
         form_->Calculate();
         form_->StartDir = dir_.path();
         form_->SaveDlg.InitialDir = dir_.path();

@@ -45,10 +45,10 @@ protected:
 TEST_F(ScreenGrabTest, ReadsTheStripFromTheScreenOneToOne) {
     ShowExposed(3);
     TGrabSource source = TGrabSource::Window;
-    const QImage strip = GrabScreenshotStrip(*form_, &source);
+    const QImage strip = GrabScreenshotStrip(*form_, ScreenshotRect(*form_, *form_->PanelSch), &source);
     EXPECT_EQ(source, TGrabSource::Screen);
     ASSERT_EQ(strip.size(), QSize(form_->PanelSch->width() - 16, 177));
-    EXPECT_LT(MeanAbsoluteError(strip, form_->grab(ScreenshotRect(*form_)).toImage()), 2.0);
+    EXPECT_LT(MeanAbsoluteError(strip, form_->grab(ScreenshotRect(*form_, *form_->PanelSch)).toImage()), 2.0);
 }
 
 // A red window over the strip at (100, 50) of it, 60 x 40, shown and on the screen.
@@ -58,7 +58,7 @@ void ShowCover(QWidget& cover, const TForm1& form) {
     QPalette palette;
     palette.setColor(QPalette::Window, QColor(255, 0, 0));
     cover.setPalette(palette);
-    const QPoint stripOnScreen = form.mapToGlobal(ScreenshotRect(form).topLeft());
+    const QPoint stripOnScreen = form.mapToGlobal(ScreenshotRect(form, *form.PanelSch).topLeft());
     cover.setGeometry(QRect(stripOnScreen + QPoint(100, 50), QSize(60, 40)));
     cover.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&cover));
@@ -70,7 +70,8 @@ TEST_F(ScreenGrabTest, AWindowLyingOverTheSchematicIsInThePicture) {
     QWidget cover;
     ShowCover(cover, *form_);
 
-    const QImage strip = GrabScreenshotStrip(*form_).convertToFormat(QImage::Format_RGB888);
+    const QImage strip = GrabScreenshotStrip(*form_, ScreenshotRect(*form_, *form_->PanelSch))
+                             .convertToFormat(QImage::Format_RGB888);
     const QColor inside = strip.pixelColor(130, 70);
     EXPECT_GT(inside.red(), 200);
     EXPECT_LT(inside.green(), 50);
@@ -93,7 +94,9 @@ TEST_F(ScreenGrabTest, ClosedSaveDialogLeavesNoTraceInThePicture) {
     ASSERT_TRUE(file.has_value());
     const uint8_t* where = file->Pixel(130, 70);
     EXPECT_FALSE(where[0] > 200 && where[1] < 80 && where[2] < 80) << "the dialog's pixels are still there";
-    EXPECT_LT(MeanAbsoluteError(ToImage(*file), form_->grab(ScreenshotRect(*form_)).toImage()), 4.0);
+    EXPECT_LT(
+        MeanAbsoluteError(ToImage(*file), form_->grab(ScreenshotRect(*form_, *form_->PanelSch)).toImage()),
+        4.0);
 }
 
 } // namespace

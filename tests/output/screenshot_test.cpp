@@ -267,7 +267,7 @@ TEST_F(ScreenshotTest, StripLiesBetweenTheTopOfTheScrollBoxAndTheGroupBoxes) {
     ShowWithRegenerators(1);
     form_->resize(818, 439); // the design client size
     QApplication::processEvents();
-    const QRect strip = ScreenshotRect(*form_);
+    const QRect strip = ScreenshotRect(*form_, *form_->PanelSch);
     EXPECT_EQ(strip, QRect(8, 9, 802, 177));
     const int groupBoxesTop = form_->PanelP->mapTo(form_.get(), QPoint(0, 0)).y();
     EXPECT_LT(strip.bottom(), groupBoxesTop);
@@ -280,7 +280,7 @@ TEST_F(ScreenshotTest, PictureShowsTheSchematicAsTheWindowDoes) {
     const std::optional<TJpegFile> file = ReadJpeg(Path("SCR_4R.jpg"));
     ASSERT_TRUE(file.has_value());
 
-    const QRect strip = ScreenshotRect(*form_);
+    const QRect strip = ScreenshotRect(*form_, *form_->PanelSch);
     const QImage shown = form_->grab(strip).toImage();
     ASSERT_EQ(shown.size(), QSize(file->width, file->height));
     EXPECT_LT(MeanAbsoluteError(*file, shown), 4.0);
@@ -305,19 +305,19 @@ TEST_F(ScreenshotTest, PictureShowsTheScrolledView) {
     Click(form_->ButScr);
     const std::optional<TJpegFile> file = ReadJpeg(Path("SCR_12R.jpg"));
     ASSERT_TRUE(file.has_value());
-    const QImage shown = form_->grab(ScreenshotRect(*form_)).toImage();
+    const QImage shown = form_->grab(ScreenshotRect(*form_, *form_->PanelSch)).toImage();
     EXPECT_LT(MeanAbsoluteError(*file, shown), 4.0);
     // The source box has scrolled out of view: no white box at its place any more.
     bar->setValue(0);
     QApplication::processEvents();
-    const QImage unscrolled = form_->grab(ScreenshotRect(*form_)).toImage();
+    const QImage unscrolled = form_->grab(ScreenshotRect(*form_, *form_->PanelSch)).toImage();
     EXPECT_GT(MeanAbsoluteError(*file, unscrolled), 4.0);
 }
 
 TEST_F(ScreenshotTest, OffscreenPlatformPaintsTheStripItself) {
     ShowWithRegenerators(1);
     TGrabSource source = TGrabSource::Screen;
-    const QImage strip = GrabScreenshotStrip(*form_, &source);
+    const QImage strip = GrabScreenshotStrip(*form_, ScreenshotRect(*form_, *form_->PanelSch), &source);
     EXPECT_EQ(source, TGrabSource::Window);
     EXPECT_EQ(strip.size(), QSize(form_->PanelSch->width() - 16, 177));
 }

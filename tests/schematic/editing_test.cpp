@@ -273,7 +273,7 @@ TEST_F(Editing, AClickThatBelongsToNoRegeneratorInUseDoesNothing) {
     EXPECT_EQ(Reg(3).LabR->Caption(), QStringLiteral("256"));
 
     // A removed regenerator's place matches nothing either.
-    dp::DeleteRegenerator(*form_);
+    dp::DeleteRegenerator(form_->Schematic, form_->State);
     form_->LabRClick(Reg(3).LabR);
     EXPECT_TRUE(dialogs_->Inputs().empty());
     EXPECT_FALSE(LogWasRewritten());

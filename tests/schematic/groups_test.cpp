@@ -73,7 +73,7 @@ std::vector<QWidget*> ContentChildren(const TForm1& form) {
 }
 
 TEST_F(SchematicWindow, FirstRegeneratorTakesTheTableDefaultsAndLiesAtTheSourceFeedLine) {
-    dp::AddRegenerator(*form_);
+    dp::AddRegenerator(form_->Schematic, form_->State);
     ASSERT_EQ(NumRegs(), 1);
     ExpectGroupInPlace(*form_, 1);
     EXPECT_EQ(form_->LineA->Width(), 130);
@@ -123,7 +123,7 @@ TEST_F(SchematicWindow, DeleteDestroysTheLastGroupInItsOrderAndClearsTheReferenc
         QObject::connect(w, &QObject::destroyed, [&destroyed, n = name] { destroyed.emplace_back(n); });
     Reg(3).RR = 777;
 
-    dp::DeleteRegenerator(*form_);
+    dp::DeleteRegenerator(form_->Schematic, form_->State);
 
     EXPECT_THAT(destroyed, ::testing::ElementsAre("LineReg", "shRR", "ShRL", "LabR_UI", "LabR", "LabR_L",
                                                   "LabRL_U", "LabRL_I", "LabRL_P", "imLRP_A", "imLRP_B"));
@@ -238,7 +238,7 @@ TEST_F(SchematicWindow, TwoHundredRegeneratorsFillTheTableAndAFurtherPlusIsRefus
     EXPECT_EQ(form_->LineB->Width(), 26000);
     EXPECT_TRUE(LogWasRewritten());
 
-    dp::AddRegenerator(*form_); // also refused when called directly
+    dp::AddRegenerator(form_->Schematic, form_->State); // also refused when called directly
     EXPECT_EQ(NumRegs(), 200);
     EXPECT_EQ(form_->ComponentCount(), fixedComponents_ + 11 * 200);
     EXPECT_TRUE(dialogs_->Messages().empty());
@@ -258,18 +258,18 @@ TEST_F(SchematicWindow, ScrollExtentFollowsTheChain) {
     EXPECT_EQ(bar->maximum(), 0); // three groups fit into the window
     EXPECT_EQ(content->width(), form_->PanelSch->viewport()->width());
 
-    for (int i = 4; i <= dp::MaxRegs; ++i) dp::AddRegenerator(*form_);
+    for (int i = 4; i <= dp::MaxRegs; ++i) dp::AddRegenerator(form_->Schematic, form_->State);
     // Scrolled to the end, the last group is in full view: the extent reaches its right edge.
     EXPECT_EQ(content->width(), rightOfLastGroup());
     EXPECT_GE(content->width(), 48 + 26000);
     EXPECT_EQ(bar->maximum(), content->width() - form_->PanelSch->viewport()->width());
 
-    for (int i = 0; i < 150; ++i) dp::DeleteRegenerator(*form_);
+    for (int i = 0; i < 150; ++i) dp::DeleteRegenerator(form_->Schematic, form_->State);
     ASSERT_EQ(NumRegs(), 50);
     EXPECT_EQ(content->width(), rightOfLastGroup());
     EXPECT_EQ(bar->maximum(), content->width() - form_->PanelSch->viewport()->width());
 
-    while (NumRegs() > 1) dp::DeleteRegenerator(*form_);
+    while (NumRegs() > 1) dp::DeleteRegenerator(form_->Schematic, form_->State);
     EXPECT_EQ(bar->maximum(), 0);
 
     // The calculation after "+" rewrites the texts; the extent follows their new widths too.

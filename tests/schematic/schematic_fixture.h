@@ -3,9 +3,9 @@
 // decimal comma, scripted dialogs and the error box reporter, and a chain set up by hand (the settings
 // are not read).
 #include "app/Main.h"
-#include "app/dialogs.h"
 #include "calc/regenerator.h"
 #include "controls/controls.h"
+#include "controls/dialogs.h"
 #include "schematic/groups.h"
 #include "tests/support/scripted_dialogs.h"
 #include "util/uStrUtils.h"
@@ -54,7 +54,7 @@ protected:
 
     // count regenerators with the table's values, then the first calculation (as at start-up).
     void StartWith(int count) {
-        for (int i = 0; i < count; ++i) AddRegenerator(*form_);
+        for (int i = 0; i < count; ++i) AddRegenerator(form_->Schematic, form_->State);
         form_->MemoLog->clear();
         form_->Calculate();
     }

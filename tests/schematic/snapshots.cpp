@@ -2,9 +2,9 @@
 // looking at the schematic by eye: schematic_snapshots OUTPUT_DIR (run under xvfb-run or offscreen).
 // The chain is built by the "+" button, as the user builds it; the settings are not read.
 #include "app/Main.h"
-#include "app/dialogs.h"
 #include "calc/regenerator.h"
 #include "controls/controls.h"
+#include "controls/dialogs.h"
 #include "schematic/groups.h"
 #include "util/uStrUtils.h"
 

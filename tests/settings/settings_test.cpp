@@ -97,8 +97,8 @@ TEST_F(SettingsTest, NoFileGivesTheDefaultsAndClosingWritesEveryKeyInOrder) {
 TEST_F(SettingsTest, ValuesWrittenAreReadBackUnchanged) {
     TForm1& f = Start();
     f.State.U_RP = -42;
-    AddRegenerator(f);
-    AddRegenerator(f);
+    f.AppendRegenerator();
+    f.AppendRegenerator();
     TRegenerator& r2 = f.State.Regs[2];
     r2.RR = -7;
     r2.RR_ENT = false;
@@ -386,8 +386,8 @@ TEST_F(SettingsTest, ShrinkingTheChainKeepsTheSectionsBeyondItByteForByte) {
     WriteIni(text);
     TForm1& f = Start();
     ASSERT_EQ(f.State.NumRegs, 5);
-    DeleteRegenerator(f);
-    DeleteRegenerator(f);
+    DeleteRegenerator(f.Schematic, f.State);
+    DeleteRegenerator(f.Schematic, f.State);
     f.close();
 
     const std::string saved = ReadIni();

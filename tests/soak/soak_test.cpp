@@ -6,11 +6,11 @@
 // DP_SOAK_ACTIONS sets the number of actions, DP_SOAK_SEED the seed; the seed is printed at the start
 // and with every failure, so a failing run replays exactly with DP_SOAK_SEED=<seed>.
 #include "app/Main.h"
-#include "app/dialogs.h"
 #include "app/uAbout.h"
 #include "calc/results.h"
 #include "calc/solver.h"
 #include "controls/controls.h"
+#include "controls/dialogs.h"
 #include "controls/event_guard.h"
 #include "output/screenshot.h"
 #include "settings/app_settings.h"

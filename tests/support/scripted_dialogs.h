@@ -2,7 +2,7 @@
 // A scripted stand-in for the program's dialogs. Tests queue the answers they expect to be asked for;
 // every message box and modal showing is recorded. A dialog the test did not script fails the test
 // and returns the safe answer (cancel) at once, so no test ever waits in a nested event loop.
-#include "app/dialogs.h"
+#include "controls/dialogs.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "app/dialogs.h"
+#include "controls/dialogs.h"
 
 #include "controls/event_guard.h"
 

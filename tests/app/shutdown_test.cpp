@@ -1,7 +1,7 @@
 // The roads out of the program all write the settings, and one state is written once: signals in
 // this process, the session manager's request while the window stays open, and the real program
 // ended by SIGTERM, SIGINT and SIGHUP.
-#include "settings/shutdown.h"
+#include "app/shutdown.h"
 #include "tests/settings/settings_fixture.h"
 
 #include <QFile>
@@ -22,7 +22,7 @@ using ::testing::HasSubstr;
 const std::string kMarker = "; not written since\n";
 
 TEST_F(SettingsTest, SignalsCloseTheWindowAndWriteOnce) {
-    InstallShutdownHandlers();
+    InstallShutdownHandlers(MainWindowShutdownActions());
     WriteIni("[COMMON]\nU_RP=420\n");
     TForm1& f = Start();
     f.show();

@@ -1,4 +1,4 @@
-#include "util/uTimes.h"
+#include "app/uTimes.h"
 
 #include <QTimer>
 

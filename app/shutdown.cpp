@@ -1,6 +1,4 @@
-#include "settings/shutdown.h"
-
-#include "app/Main.h"
+#include "app/shutdown.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -13,6 +11,8 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <utility>
 
 namespace dp {
 
@@ -29,22 +29,28 @@ extern "C" void OnTerminationSignal(int signal) {
     errno = savedErrno;
 }
 
+TShutdownActions& Actions() {
+    static TShutdownActions actions;
+    return actions;
+}
+
 // Closes the main window as the close box does (the settings are written), then leaves every
 // running message loop, a modal dialog's included.
 void CloseMainWindow() {
-    if (Form1 != nullptr) Form1->close();
+    if (Actions().CloseWindow) Actions().CloseWindow();
     if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
 }
 
 void SaveMainWindowSettings() {
-    if (Form1 != nullptr) Form1->SaveSettingsOnce();
+    if (Actions().SaveSettings) Actions().SaveSettings();
 }
 
 } // namespace
 
-void InstallShutdownHandlers() {
+void InstallShutdownHandlers(TShutdownActions actions) {
     QCoreApplication* app = QCoreApplication::instance();
     if (app == nullptr || signalSockets[0] != -1) return;
+    Actions() = std::move(actions);
 
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSockets) == 0) {
         // The handler must never block, whatever arrives.

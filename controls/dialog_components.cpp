@@ -1,6 +1,6 @@
-#include "app/dialog_components.h"
+#include "controls/dialog_components.h"
 
-#include "app/dialogs.h"
+#include "controls/dialogs.h"
 
 #include <QPrinter>
 

@@ -1,4 +1,4 @@
-#include "app/scroll_box.h"
+#include "controls/scroll_box.h"
 
 #include <QResizeEvent>
 #include <QScrollBar>
