@@ -2,6 +2,7 @@
 // with the "16" choke (32 ohms per section).
 #include "calc/solver.h"
 #include "calc/solver_fast.h"
+#include "tests/support/chain.h"
 
 #include <benchmark/benchmark.h>
 
@@ -9,14 +10,7 @@
 
 namespace {
 
-std::unique_ptr<dp::TCalcState> MakeChain(int n, int32_t u) {
-    auto s = std::make_unique<dp::TCalcState>();
-    dp::ResetTable(*s);
-    s->NumRegs = static_cast<uint8_t>(n);
-    s->U_RP = u;
-    s->LrpLoopOhms = 32;
-    return s;
-}
+using dp::test::MakeChain;
 
 // Args: supply voltage, regenerators.
 void RunStepsFast(benchmark::State& state) {

@@ -6,6 +6,7 @@
 #include "controls/controls.h"
 #include "controls/dialogs.h"
 #include "settings/app_settings.h"
+#include "tests/support/recording_view.h"
 #include "tests/support/scripted_dialogs.h"
 #include "util/uStrUtils.h"
 
@@ -27,22 +28,7 @@ using ::testing::ElementsAre;
 const QColor kBlack(0, 0, 0);
 const QColor kRed(255, 0, 0);
 
-// A results view on plain data, to know which lines a calculation of a given state writes.
-class RecordingView : public dp::IResultsView {
-public:
-    bool is75W = false;
-    bool impossVisible = false;
-    std::vector<std::string> log;
-    bool Is75WChecked() const override { return is75W; }
-    void SetSourceCaption(dp::TSourceLabel, const std::string&) override {}
-    void SetSourceColor(dp::TSourceLabel, uint32_t) override {}
-    void SetRegCaption(int, dp::TRegLabel, const std::string&) override {}
-    void SetImpossCaption(const std::string&) override {}
-    void SetImpossVisible(bool v) override { impossVisible = v; }
-    bool IsImpossVisible() const override { return impossVisible; }
-    void ClearLog() override { log.clear(); }
-    void AppendLog(const std::string& line) override { log.push_back(line); }
-};
+using dp::test::RecordingView;
 
 std::vector<std::string> LogLines(const QPlainTextEdit& memo) {
     std::vector<std::string> lines;

@@ -1,8 +1,8 @@
 #include "calc/results.h"
 #include "calc/solver.h"
 
-#include "tests/calc/chain_fixture.h"
-#include "tests/calc/recording_view.h"
+#include "tests/support/chain.h"
+#include "tests/support/recording_view.h"
 #include "util/math_errors.h"
 #include "util/uStrUtils.h"
 

@@ -1,14 +1,15 @@
 #include "calc/solver.h"
 
-#include "tests/calc/chain_fixture.h"
-#include "tests/calc/recording_view.h"
+#include "tests/calc/differential.h"
+#include "tests/support/chain.h"
+#include "tests/support/recording_view.h"
 #include "util/math_errors.h"
 #include "util/uStrUtils.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -18,32 +19,69 @@ namespace {
 
 using test::MakeChain;
 using test::RecordingView;
+using test::SameResults;
 
 // ---- Worked examples -----------------------------------------------------------------------------
+//
+// The examples with known results, each run through every entry of the solver: the reference loop,
+// the fast loop and the whole Calculate. The loops also leave the reference loop's bits.
 
-struct SolverCase {
-    const char* name;
-    int regs;
-    int32_t u;
-    int32_t steps;
-    double xEnd;                                 // voltage of the last regenerator at the final step, V
-    double uCalc;                                // V
-    double supply_mA;                            // RR_I of record 1; NAN: not given
-    std::vector<double> rlU;                     // V, records 1..n; empty: not given
-    std::vector<double> rlI_mA;                  // mA
-    std::vector<double> rrI_mA;                  // mA
-    std::vector<double> rrU;                     // V
-    std::vector<std::pair<int, double>> someRlU; // (record, V) where only some are given
+struct TFieldValue {
+    int Record;
+    double TRegenerator::*Field;
+    double Value; // as quoted, to two decimals (currents in amperes)
 };
 
-void PrintTo(const SolverCase& row, std::ostream* os) {
-    *os << row.name;
+struct TWorkedExample {
+    const char* Name;
+    int32_t U_RP;
+    int NumRegs;
+    int32_t Steps;
+    double XEnd; // voltage of the last regenerator at the final step, V; NAN: no step
+    double U_Calc;
+    std::vector<TFieldValue> Fields;
+};
+
+void PrintTo(const TWorkedExample& row, std::ostream* os) {
+    *os << row.Name;
 }
+
+constexpr auto U = &TRegenerator::RL_U;
+constexpr auto RLI = &TRegenerator::RL_I;
+constexpr auto RRU = &TRegenerator::RR_U;
+constexpr auto RRI = &TRegenerator::RR_I;
+
+const TWorkedExample kWorkedExamples[] = {
+    {"U370_One", 370, 1, 1807, 365.7, 370.03, {{1, RLI, 0.01504}, {1, RRU, 4.33}}},
+    {"U371_One", 371, 1, 1812, 366.7, 371.02, {}},
+    {"U370_Three",
+     370,
+     3,
+     1576,
+     342.60,
+     370.04,
+     {{1, U, 356.41},
+      {2, U, 347.22},
+      {1, RLI, 0.01543},
+      {2, RLI, 0.01584},
+      {3, RLI, 0.01605},
+      {1, RRI, 0.04733},
+      {2, RRI, 0.03189},
+      {3, RRI, 0.01605},
+      {1, RRU, 13.63},
+      {2, RRU, 9.19},
+      {3, RRU, 4.62}}},
+    {"U370_Ten", 370, 10, 1, 185.1, 554.56, {{1, U, 496.95}, {1, RRI, 0.20006}}},
+    {"U100_Three", 100, 3, 1, 50.1, 195.65, {{1, U, 132.72}, {2, U, 81.72}, {1, RRI, 0.21853}}},
+    // No step: the computed fields keep their markers.
+    {"U0", 0, 1, 0, NAN, 0.0, {{1, U, -1.0}, {1, RRI, -1.0}}},
+    {"Negative", -5, 3, 0, NAN, 0.0, {{3, U, -1.0}, {1, RRI, -1.0}}},
+};
 
 // How one calculation is run: the reference loop, the fast loop, or the whole Calculate.
 struct Runner {
     const char* name;
-    std::function<void(TCalcState&)> run;
+    void (*run)(TCalcState&);
 };
 
 void PrintTo(const Runner& row, std::ostream* os) {
@@ -51,16 +89,8 @@ void PrintTo(const Runner& row, std::ostream* os) {
 }
 
 const Runner kRunners[] = {
-    {"Literal",
-     [](TCalcState& s) {
-         s.LrpLoopOhms = ChokeLoopOhms(TChoke::R16);
-         RunStepsLiteral(s);
-     }},
-    {"Fast",
-     [](TCalcState& s) {
-         s.LrpLoopOhms = ChokeLoopOhms(TChoke::R16);
-         RunSteps(s);
-     }},
+    {"Literal", RunStepsLiteral},
+    {"Fast", RunSteps},
     {"Calculate",
      [](TCalcState& s) {
          RecordingView view;
@@ -68,63 +98,40 @@ const Runner kRunners[] = {
      }},
 };
 
-const SolverCase kSolverCases[] = {
-    {"U370_One", 1, 370, 1807, 365.7, 370.03, NAN, {}, {15.04}, {}, {4.33}, {}},
-    {"U371_One", 1, 371, 1812, 366.7, 371.02, NAN, {}, {}, {}, {}, {}},
-    {"U370_Three",
-     3,
-     370,
-     1576,
-     342.60,
-     370.04,
-     47.33,
-     {356.41, 347.22, 342.60},
-     {15.43, 15.84, 16.05},
-     {47.33, 31.89, 16.05},
-     {13.63, 9.19, 4.62},
-     {}},
-    {"U370_Ten", 10, 370, 1, 185.1, 554.56, 200.06, {}, {}, {}, {}, {{1, 496.95}}},
-    {"U100_Three", 3, 100, 1, 50.1, 195.65, 218.53, {132.72, 81.72, 50.10}, {}, {}, {}, {}},
-};
+class WorkedExampleTest : public ::testing::TestWithParam<std::tuple<Runner, TWorkedExample>> {};
 
-class WorkedExampleTest : public ::testing::TestWithParam<std::tuple<Runner, SolverCase>> {};
-
-TEST_P(WorkedExampleTest, MatchesTheExample) {
+TEST_P(WorkedExampleTest, MatchesTheExampleAndTheReferenceBits) {
     const Runner& runner = std::get<0>(GetParam());
-    const SolverCase& c = std::get<1>(GetParam());
-    auto s = MakeChain(c.regs, c.u);
+    const TWorkedExample& c = std::get<1>(GetParam());
+    auto s = MakeChain(c.NumRegs, c.U_RP);
+    auto reference = std::make_unique<TCalcState>(*s);
     runner.run(*s);
     const auto& regs = s->Regs;
     constexpr double kShown = 0.005; // the examples are given to two decimals
 
-    EXPECT_EQ(s->StepCount, c.steps);
+    EXPECT_EQ(s->StepCount, c.Steps);
     EXPECT_EQ(s->LrpLoopOhms, 32);
     // x is a running sum of steps of 0.1, so it is within rounding noise of the decimal value.
-    EXPECT_NEAR(regs[c.regs].RL_U, c.xEnd, 1e-9);
-    EXPECT_NEAR(s->U_Calc, c.uCalc, kShown);
-    EXPECT_EQ(s->U_Calc, regs[1].RL_U + regs[1].RR_U);
-    if (!std::isnan(c.supply_mA)) {
-        EXPECT_NEAR(regs[1].RR_I * 1000, c.supply_mA, kShown);
+    if (!std::isnan(c.XEnd)) {
+        EXPECT_NEAR(regs[c.NumRegs].RL_U, c.XEnd, 1e-9);
+        EXPECT_EQ(s->U_Calc, regs[1].RL_U + regs[1].RR_U);
     }
-    for (size_t k = 0; k < c.rlU.size(); ++k)
-        EXPECT_NEAR(regs[k + 1].RL_U, c.rlU[k], kShown) << "record " << k + 1;
-    for (size_t k = 0; k < c.rlI_mA.size(); ++k)
-        EXPECT_NEAR(regs[k + 1].RL_I * 1000, c.rlI_mA[k], kShown) << "record " << k + 1;
-    for (size_t k = 0; k < c.rrI_mA.size(); ++k)
-        EXPECT_NEAR(regs[k + 1].RR_I * 1000, c.rrI_mA[k], kShown) << "record " << k + 1;
-    for (size_t k = 0; k < c.rrU.size(); ++k)
-        EXPECT_NEAR(regs[k + 1].RR_U, c.rrU[k], kShown) << "record " << k + 1;
-    for (const auto& [k, v] : c.someRlU) EXPECT_NEAR(regs[k].RL_U, v, kShown) << "record " << k;
+    EXPECT_NEAR(s->U_Calc, c.U_Calc, kShown);
+    for (const TFieldValue& f : c.Fields)
+        EXPECT_NEAR(regs[f.Record].*f.Field, f.Value, kShown) << "record " << f.Record;
     // Records beyond the chain are not touched.
-    EXPECT_EQ(regs[c.regs + 1].RL_U, -1.0);
-    EXPECT_EQ(regs[c.regs + 1].RR_I, -1.0);
+    EXPECT_EQ(regs[c.NumRegs + 1].RL_U, -1.0);
+    EXPECT_EQ(regs[c.NumRegs + 1].RR_I, -1.0);
+
+    RunStepsLiteral(*reference);
+    EXPECT_TRUE(SameResults(*s, "", *reference, ""));
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, WorkedExampleTest,
-                         ::testing::Combine(::testing::ValuesIn(kRunners), ::testing::ValuesIn(kSolverCases)),
+                         ::testing::Combine(::testing::ValuesIn(kRunners), ::testing::ValuesIn(kWorkedExamples)),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param).name) + "_" +
-                                    std::get<1>(info.param).name;
+                                    std::get<1>(info.param).Name;
                          });
 
 // The final step is the first one at which the chain needs at least U_RP: one step less falls short.

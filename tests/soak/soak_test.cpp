@@ -14,7 +14,7 @@
 #include "controls/event_guard.h"
 #include "output/screenshot.h"
 #include "settings/app_settings.h"
-#include "tests/calc/recording_view.h"
+#include "tests/support/recording_view.h"
 #include "tests/support/scripted_dialogs.h"
 #include "util/math_errors.h"
 #include "util/uStrUtils.h"

@@ -3,12 +3,13 @@
 #include "calc/chain_step.h"
 #include "calc/solver.h"
 #include "calc/solver_fast.h"
+#include "tests/calc/differential.h"
+#include "tests/support/chain.h"
 #include "util/math_errors.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -21,62 +22,14 @@ namespace {
 
 using fast::TStepSequence;
 
-constexpr int32_t kChokes[] = {48, 32, 12, 0};
-constexpr double TRegenerator::*kComputed[] = {&TRegenerator::RL_U, &TRegenerator::RL_I, &TRegenerator::RR_U,
-                                               &TRegenerator::RR_I};
-constexpr const char* kComputedNames[] = {"RL_U", "RL_I", "RR_U", "RR_I"};
-
-uint64_t Bits(double v) {
-    return std::bit_cast<uint64_t>(v);
-}
-
-// Runs one solver on s; returns the error text, empty when it finished.
-std::string RunSolver(void (*solver)(TCalcState&), TCalcState& s) {
-    try {
-        solver(s);
-    } catch (const EMathError& e) {
-        return e.what();
-    }
-    return {};
-}
-
-// Every value a run writes, compared bit for bit; records beyond NumRegs must be untouched alike.
-::testing::AssertionResult SameResults(const TCalcState& fastRun, const std::string& fastError,
-                                       const TCalcState& literalRun, const std::string& literalError) {
-    if (fastError != literalError)
-        return ::testing::AssertionFailure() << "error \"" << fastError << "\" vs \"" << literalError << "\"";
-    if (fastRun.StepCount != literalRun.StepCount)
-        return ::testing::AssertionFailure()
-               << "StepCount " << fastRun.StepCount << " vs " << literalRun.StepCount;
-    if (Bits(fastRun.U_Calc) != Bits(literalRun.U_Calc))
-        return ::testing::AssertionFailure() << "U_Calc " << fastRun.U_Calc << " vs " << literalRun.U_Calc;
-    for (int i = 1; i <= MaxRegs; ++i)
-        for (int f = 0; f < 4; ++f) {
-            const double a = fastRun.Regs[i].*kComputed[f];
-            const double b = literalRun.Regs[i].*kComputed[f];
-            if (Bits(a) != Bits(b))
-                return ::testing::AssertionFailure() << kComputedNames[f] << "[" << i << "] " << a << " vs "
-                                                     << b << " (StepCount " << literalRun.StepCount << ")";
-        }
-    return ::testing::AssertionSuccess();
-}
-
-// Runs both solvers on copies of s and compares them.
-::testing::AssertionResult FastMatchesLiteral(const TCalcState& s) {
-    auto fastRun = std::make_unique<TCalcState>(s);
-    auto literalRun = std::make_unique<TCalcState>(s);
-    const std::string fastError = RunSolver(RunSteps, *fastRun);
-    const std::string literalError = RunSolver(RunStepsLiteral, *literalRun);
-    return SameResults(*fastRun, fastError, *literalRun, literalError);
-}
+using test::Bits;
+using test::FastMatchesLiteral;
+using test::RandomChain;
+using test::RunSolver;
+using test::SameResults;
 
 std::unique_ptr<TCalcState> DefaultChain(int n, int32_t u) {
-    auto s = std::make_unique<TCalcState>();
-    ResetTable(*s);
-    s->NumRegs = static_cast<uint8_t>(n);
-    s->U_RP = u;
-    s->LrpLoopOhms = 32;
-    return s;
+    return test::MakeChain(n, u);
 }
 
 // ---- the running voltage -----------------------------------------------------------------------------
@@ -147,78 +100,7 @@ TEST(StepSequence, EqualsTheRunningSumNearTheTopOfTheRange) {
     }
 }
 
-// ---- the worked examples -----------------------------------------------------------------------------
-
-struct TFieldValue {
-    int Record;
-    double TRegenerator::*Field;
-    double Value; // as quoted, to two decimals
-};
-
-struct TWorkedExample {
-    const char* Name;
-    int32_t U_RP;
-    int NumRegs;
-    int32_t Steps;
-    double U_Calc;
-    std::vector<TFieldValue> Fields;
-};
-
-void PrintTo(const TWorkedExample& row, std::ostream* os) {
-    *os << row.Name;
-}
-
-class WorkedExample : public ::testing::TestWithParam<TWorkedExample> {};
-
-TEST_P(WorkedExample, FastLoopGivesTheQuotedResultsAndTheLiteralBits) {
-    const TWorkedExample& ex = GetParam();
-    auto s = DefaultChain(ex.NumRegs, ex.U_RP);
-    EXPECT_TRUE(FastMatchesLiteral(*s));
-    RunSteps(*s);
-    EXPECT_EQ(s->StepCount, ex.Steps);
-    EXPECT_NEAR(s->U_Calc, ex.U_Calc, 0.005);
-    for (const TFieldValue& f : ex.Fields)
-        EXPECT_NEAR(s->Regs[f.Record].*f.Field, f.Value, 0.005) << f.Record;
-}
-
-constexpr auto U = &TRegenerator::RL_U;
-constexpr auto RLI = &TRegenerator::RL_I;
-constexpr auto RRU = &TRegenerator::RR_U;
-constexpr auto RRI = &TRegenerator::RR_I;
-
-INSTANTIATE_TEST_SUITE_P(
-    Chains, WorkedExample,
-    ::testing::Values(
-        TWorkedExample{"U370_One", 370, 1, 1807, 370.03, {{1, U, 365.7}, {1, RLI, 0.01504}, {1, RRU, 4.33}}},
-        TWorkedExample{"U371_One", 371, 1, 1812, 371.02, {{1, U, 366.7}}},
-        TWorkedExample{"U370_Three",
-                       370,
-                       3,
-                       1576,
-                       370.04,
-                       {{1, U, 356.41},
-                        {2, U, 347.22},
-                        {3, U, 342.60},
-                        {1, RLI, 0.01543},
-                        {2, RLI, 0.01584},
-                        {3, RLI, 0.01605},
-                        {1, RRI, 0.04733},
-                        {2, RRI, 0.03189},
-                        {3, RRI, 0.01605},
-                        {1, RRU, 13.63},
-                        {2, RRU, 9.19},
-                        {3, RRU, 4.62}}},
-        TWorkedExample{"U370_Ten", 370, 10, 1, 554.56, {{10, U, 185.1}, {1, U, 496.95}, {1, RRI, 0.20006}}},
-        TWorkedExample{"U100_Three",
-                       100,
-                       3,
-                       1,
-                       195.65,
-                       {{1, U, 132.72}, {2, U, 81.72}, {3, U, 50.10}, {1, RRI, 0.21853}}},
-        // No step: the computed fields keep their markers.
-        TWorkedExample{"U0", 0, 1, 0, 0.0, {{1, U, -1.0}, {1, RRI, -1.0}}},
-        TWorkedExample{"Negative", -5, 3, 0, 0.0, {{3, U, -1.0}, {1, RRI, -1.0}}}),
-    [](const auto& info) { return std::string(info.param.Name); });
+// ---- small chains ------------------------------------------------------------------------------------
 
 TEST(FastLoop, EmptyChainTakesNoStep) {
     auto s = DefaultChain(0, 370);
@@ -304,38 +186,6 @@ TEST(FastLoop, OverflowAtTheFirstStepKeepsTheUntouchedFields) {
 }
 
 // ---- random chains -----------------------------------------------------------------------------------
-
-// A random chain: parameters of both signs (now and then zero or extreme), one of the four chokes,
-// computed fields holding arbitrary older values, so that untouched fields show.
-std::unique_ptr<TCalcState> RandomChain(std::mt19937_64& rng, int32_t u, int n) {
-    auto s = std::make_unique<TCalcState>();
-    ResetTable(*s);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    std::uniform_real_distribution<double> older(-1000.0, 1000.0);
-    const int style = static_cast<int>(rng() % 4); // 0, 1: ordinary; 2: mixed signs; 3: with extremes
-    for (int i = 1; i <= MaxRegs; ++i) {
-        TRegenerator& r = s->Regs[i];
-        const double p = unit(rng);
-        if (style <= 1 || p < 0.5) {
-            r.RR = static_cast<int32_t>(rng() % 3000);
-            r.RL_P = 0.5 + 20.0 * unit(rng);
-        } else if (style == 2 || p < 0.9) {
-            r.RR = static_cast<int32_t>(rng() % 2000) - 600;
-            r.RL_P = 40.0 * unit(rng) - 15.0;
-            if (p > 0.85) r.RL_P = 0.0;
-        } else {
-            r.RR = static_cast<int32_t>(static_cast<uint32_t>(rng()));
-            r.RL_P = (unit(rng) < 0.5 ? -1.0 : 1.0) * std::pow(10.0, 600.0 * unit(rng) - 300.0);
-        }
-        for (auto field : kComputed) r.*field = older(rng);
-    }
-    s->NumRegs = static_cast<uint8_t>(n);
-    s->U_RP = u;
-    s->LrpLoopOhms = kChokes[rng() % 4];
-    s->U_Calc = older(rng);
-    s->StepCount = static_cast<int32_t>(rng() % 1000);
-    return s;
-}
 
 // Many chains with small supply voltages, fewer with large ones; the literal work of each case
 // (steps times regenerators) is bounded so that the whole table runs in seconds.
