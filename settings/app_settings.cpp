@@ -72,12 +72,12 @@ public:
         return true;
     }
 
-    // A real with the locale's decimal separator only (a point is not taken for a comma here).
+    // A real with either decimal separator: a file written under another locale keeps its values.
     bool Real(const char* section, const std::string& key, double& value) const {
         std::string text;
         if (!Text(section, key, text)) return false;
         double parsed = 0.0;
-        if (!text.empty() && TryStrToFloat(text, parsed)) value = parsed;
+        if (!text.empty() && TryStrToFloatAnySeparator(text, parsed)) value = parsed;
         return true;
     }
 

@@ -227,4 +227,11 @@ bool TryStrToFloatDot(const std::string& text, double& value) {
     return TryStrToFloat(replaced, value);
 }
 
+bool TryStrToFloatAnySeparator(const std::string& text, double& value) {
+    std::string replaced = text;
+    for (char& c : replaced)
+        if (c == '.' || c == ',') c = DecimalSeparator();
+    return TryStrToFloat(replaced, value);
+}
+
 } // namespace dp

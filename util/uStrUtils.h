@@ -38,4 +38,9 @@ bool TryStrToFloat(const std::string& text, double& value);
 // always works as the separator (where the separator is the point itself, nothing changes).
 bool TryStrToFloatDot(const std::string& text, double& value);
 
+// TryStrToFloat where the point and the comma both stand for the decimal separator: a stored real is
+// read whichever locale wrote it. The format has no digit grouping, so this is unambiguous; a text
+// with two separators of any kind ("1,5.3") is still refused.
+bool TryStrToFloatAnySeparator(const std::string& text, double& value);
+
 } // namespace dp

@@ -1,18 +1,16 @@
 #include "output/jpeg/jpeg_writer.h"
 
-#include <cerrno>
-#include <climits>
+#include "util/atomic_file.h"
+
 #include <csetjmp>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <random>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string_view>
+#include <vector>
 
 #include <jpeglib.h>
+// After jpeglib.h: its macros use the library's types.
+#include <jerror.h>
 
 namespace dp {
 namespace {
@@ -26,10 +24,53 @@ struct TJpegErrorManager {
     char message[JMSG_LENGTH_MAX];
 };
 
+// The compressed picture in memory; growing it never throws through the library.
+struct TJpegBuffer {
+    jpeg_destination_mgr pub; // first member: libjpeg hands back a pointer to it
+    std::vector<unsigned char> bytes;
+};
+
+constexpr std::size_t kJpegPiece = 64 * 1024;
+
+void StartBuffer(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<TJpegBuffer*>(cinfo->dest);
+    bool grown = true;
+    try {
+        dest->bytes.resize(kJpegPiece);
+    } catch (...) {
+        grown = false;
+    }
+    if (!grown) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+    dest->pub.next_output_byte = dest->bytes.data();
+    dest->pub.free_in_buffer = dest->bytes.size();
+}
+
+boolean GrowBuffer(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<TJpegBuffer*>(cinfo->dest);
+    // The library calls this only with the buffer full.
+    const std::size_t used = dest->bytes.size();
+    bool grown = true;
+    try {
+        dest->bytes.resize(used * 2);
+    } catch (...) {
+        grown = false;
+    }
+    if (!grown) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 1);
+    dest->pub.next_output_byte = dest->bytes.data() + used;
+    dest->pub.free_in_buffer = dest->bytes.size() - used;
+    return TRUE;
+}
+
+void EndBuffer(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<TJpegBuffer*>(cinfo->dest);
+    dest->bytes.resize(dest->bytes.size() - dest->pub.free_in_buffer);
+}
+
 // Lives in the caller's frame, so its contents stay defined after the jump back into Encode.
 struct TEncoder {
     jpeg_compress_struct cinfo;
     TJpegErrorManager err;
+    TJpegBuffer out;
 };
 
 [[noreturn]] void LeaveLibrary(j_common_ptr cinfo) {
@@ -40,10 +81,9 @@ struct TEncoder {
 
 void DropMessage(j_common_ptr) {}
 
-// Compresses the picture into `out`. The library may jump back here from any call below, so this
-// frame holds no object with a destructor and no local that is needed after the jump.
-bool Encode(TEncoder* encoder, std::FILE* out, const uint8_t* rgb, int width, int height, int stride,
-            int quality) {
+// Compresses the picture into encoder->out.bytes. The library may jump back here from any call
+// below, so this frame holds no object with a destructor and no local that is needed after the jump.
+bool Encode(TEncoder* encoder, const uint8_t* rgb, int width, int height, int stride, int quality) {
     jpeg_compress_struct* cinfo = &encoder->cinfo;
     cinfo->err = jpeg_std_error(&encoder->err.pub);
     encoder->err.pub.error_exit = LeaveLibrary;
@@ -54,7 +94,10 @@ bool Encode(TEncoder* encoder, std::FILE* out, const uint8_t* rgb, int width, in
         return false;
     }
     jpeg_create_compress(cinfo);
-    jpeg_stdio_dest(cinfo, out);
+    encoder->out.pub.init_destination = StartBuffer;
+    encoder->out.pub.empty_output_buffer = GrowBuffer;
+    encoder->out.pub.term_destination = EndBuffer;
+    cinfo->dest = &encoder->out.pub;
     cinfo->image_width = static_cast<JDIMENSION>(width);
     cinfo->image_height = static_cast<JDIMENSION>(height);
     cinfo->input_components = 3;
@@ -76,43 +119,6 @@ void SetError(std::string* error, const std::string& text) {
     if (error) *error = text;
 }
 
-std::string ErrnoText(int code) {
-    return std::strerror(code);
-}
-
-// The folder part of a path ("." for a bare name, "/" for a file in the root) and the name part.
-void SplitPath(const std::string& path, std::string* folder, std::string* name) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        *folder = ".";
-        *name = path;
-    } else {
-        *folder = slash == 0 ? "/" : path.substr(0, slash);
-        *name = path.substr(slash + 1);
-    }
-}
-
-// A hidden name beside the target: "<folder>/.<name>.<random>.tmp", the name part shortened so the
-// whole stays within the file system's name limit.
-std::string TemporaryPathFor(const std::string& folder, const std::string& name, std::mt19937_64& random) {
-    std::string stem = name.substr(0, 96);
-    if (stem.size() < name.size()) { // never leave half a UTF-8 character at the cut
-        while (!stem.empty() && (static_cast<unsigned char>(stem.back()) & 0xC0) == 0x80) stem.pop_back();
-        if (!stem.empty() && static_cast<unsigned char>(stem.back()) >= 0xC0) stem.pop_back();
-    }
-    char tag[24];
-    std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(random()));
-    return (folder == "/" ? "" : folder) + "/." + stem + "." + tag + ".tmp";
-}
-
-// Makes a rename in `folder` durable; a failure here does not undo a completed write.
-void SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 } // namespace
 
 bool WriteJpegFile(const std::string& path, const uint8_t* rgb, int width, int height, int stride,
@@ -131,88 +137,19 @@ bool WriteJpegFile(const std::string& path, const uint8_t* rgb, int width, int h
         return false;
     }
 
-    // A symbolic link is followed: the file it points to is the one replaced, the link stays.
-    std::string target = path;
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
-    }
-    std::string folder, name;
-    SplitPath(target, &folder, &name);
-    if (name.empty()) {
-        SetError(error, "no file name in \"" + path + "\"");
-        return false;
-    }
-
-    // An existing target must be a regular file that we may write: a read-only file is not replaced.
-    bool keepMode = false;
-    mode_t mode = 0;
-    if (::stat(target.c_str(), &info) == 0) {
-        if (!S_ISREG(info.st_mode)) {
-            SetError(error, "\"" + path + "\" exists and is not a regular file");
-            return false;
-        }
-        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
-            SetError(error, "cannot write \"" + path + "\": " + ErrnoText(errno));
-            return false;
-        }
-        keepMode = true;
-        mode = info.st_mode & 0777;
-    }
-
-    std::mt19937_64 random{std::random_device{}() ^ (static_cast<uint64_t>(::getpid()) << 32)};
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = TemporaryPathFor(folder, name, random);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0) {
-        SetError(error, "cannot create a file in \"" + folder + "\": " + ErrnoText(errno));
-        return false;
-    }
-    if (keepMode) ::fchmod(fd, mode);
-
-    std::FILE* out = ::fdopen(fd, "wb");
-    if (!out) {
-        const int code = errno;
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        SetError(error, "cannot open a stream: " + ErrnoText(code));
-        return false;
-    }
-
+    // The whole picture is encoded before the file is touched: an encoder error changes nothing.
     TEncoder encoder;
-    if (!Encode(&encoder, out, rgb, width, height, stride, quality)) {
-        std::fclose(out);
-        ::unlink(temporary.c_str());
+    if (!Encode(&encoder, rgb, width, height, stride, quality)) {
         SetError(error, std::string("JPEG encoder: ") + encoder.err.message);
         return false;
     }
-
-    // Everything must have reached the disk before the name is switched over.
-    errno = 0;
-    const bool flushed = std::fflush(out) == 0 && !std::ferror(out) && ::fsync(::fileno(out)) == 0;
-    int code = errno;
-    const bool closed = std::fclose(out) == 0;
-    if (flushed && !closed) code = errno;
-    if (!flushed || !closed) {
-        ::unlink(temporary.c_str());
-        SetError(error, "cannot write the file: " + ErrnoText(code ? code : EIO));
+    const std::string_view bytes(reinterpret_cast<const char*>(encoder.out.bytes.data()),
+                                 encoder.out.bytes.size());
+    int code = 0;
+    if (!ReplaceFileAtomically(path, bytes, &code)) {
+        SetError(error, "cannot write \"" + path + "\": " + std::strerror(code));
         return false;
     }
-
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        code = errno;
-        ::unlink(temporary.c_str());
-        SetError(error, "cannot replace \"" + path + "\": " + ErrnoText(code));
-        return false;
-    }
-    SyncFolder(folder);
     return true;
 }
 

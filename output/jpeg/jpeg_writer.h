@@ -15,14 +15,14 @@ inline constexpr int kScreenshotJpegQuality = 80;
 // Encoder settings: JCS_RGB input, libjpeg's defaults, then the quality (1..100) with baseline
 // quantisation tables; not progressive; the default JFIF header.
 //
-// The write is atomic: the picture goes into a temporary file in the target's folder, which is
-// flushed to disk and then renamed over the target. An existing file of that name is replaced
-// without a question (its permission bits are kept; a symbolic link is followed and the file it
-// points to is replaced). On any failure (bad arguments, missing folder, no access, a read-only
-// existing file, disk full, an encoder error) the temporary file is removed, an existing target
-// is left exactly as it was, false is returned and, when `error` is given, it receives a short
-// English description for diagnostics. Width or height below 1 and a quality outside 1..100 are
-// such failures. libjpeg never prints and never ends the process.
+// The picture is encoded in memory first and then written through ReplaceFileAtomically
+// (util/atomic_file.h): the file is replaced at once or not at all, without a question; owner and
+// permission bits are kept, a read-only file is never replaced, a symbolic link stays a link. On any
+// failure (bad arguments, missing folder, no access, a read-only existing file, disk full, an
+// encoder error) an existing target is left exactly as it was, no temporary file stays, false is
+// returned and, when `error` is given, it receives a short English description for diagnostics.
+// Width or height below 1 and a quality outside 1..100 are such failures. libjpeg never prints and
+// never ends the process.
 bool WriteJpegFile(const std::string& path, const uint8_t* rgb, int width, int height, int stride,
                    int quality, std::string* error = nullptr);
 

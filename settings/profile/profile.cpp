@@ -4,11 +4,11 @@
 // writer finds its lines through the reader and splices its edits into the original text.
 #include "settings/profile/profile.h"
 
+#include "util/atomic_file.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <random>
 #include <utility>
 
 #include <fcntl.h>
@@ -59,6 +59,20 @@ std::uint32_t CombineHash(std::uint32_t section, std::uint32_t key) {
 
 bool HasNoBreaks(std::string_view s) {
     return s.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+// A UTF-8 byte-order mark at the start of the text is no part of the first line: it is skipped on
+// reading and stays in place on writing.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+std::size_t MarkLength(std::string_view text) {
+    return text.substr(0, kUtf8Mark.size()) == kUtf8Mark ? kUtf8Mark.size() : 0;
+}
+
+// A UTF-16 (or UTF-32) byte-order mark: such a file is not read, so it is never written into either,
+// which would leave a file of two encodings.
+bool StartsWithWideMark(std::string_view text) {
+    return text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF";
 }
 
 // The text written for a value: the value itself, or the value in double quotes when a read would
@@ -268,6 +282,47 @@ private:
     TField value_{kMaxValueLength + 1};
 };
 
+// A scanner for text that arrives in pieces of any size: it holds back the first bytes until they
+// show whether the text starts with a byte-order mark, skips a UTF-8 one and refuses a UTF-16 one.
+template <class TSink> class TMarkedScanner {
+public:
+    explicit TMarkedScanner(TSink& sink) : scanner_(sink) {}
+
+    // False when the sink stopped the scan or the text is UTF-16 (see Wide()).
+    bool Feed(const char* p, std::size_t n) {
+        if (!started_) {
+            const std::size_t take = std::min(n, kUtf8Mark.size() - head_.size());
+            head_.append(p, take);
+            p += take;
+            n -= take;
+            if (head_.size() < kUtf8Mark.size()) return true;
+            if (!Start()) return false;
+        }
+        return scanner_.Feed(p, n);
+    }
+
+    void Finish() {
+        if (!started_ && !Start()) return;
+        scanner_.Finish();
+    }
+
+    bool Wide() const { return wide_; }
+
+private:
+    bool Start() {
+        started_ = true;
+        wide_ = StartsWithWideMark(head_);
+        if (wide_) return false;
+        const std::size_t skip = MarkLength(head_);
+        return scanner_.Feed(head_.data() + skip, head_.size() - skip);
+    }
+
+    TScanner<TSink> scanner_;
+    std::string head_;
+    bool started_ = false;
+    bool wide_ = false;
+};
+
 // The one-key look-up: the first section of the name, the first key of the name in it.
 struct TFindSink {
     std::string_view section;
@@ -398,79 +453,6 @@ int ReadAll(int fd, std::string* text) {
     }
 }
 
-bool WriteAll(int fd, const char* p, std::size_t n) {
-    while (n > 0) {
-        const ssize_t r = ::write(fd, p, n);
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += r;
-        n -= static_cast<std::size_t>(r);
-    }
-    return true;
-}
-
-// Replaces `path` with `content`: a temporary file beside it, flushed to disk, given the old
-// file's permission bits and owner, then renamed over it. On any failure the temporary file is
-// removed and the old file stays as it was.
-bool ReplaceFileAtomically(const std::string& path, const std::string& content) {
-    if (path.empty() || path.find('\0') != std::string::npos) return false;
-    std::string target = path;
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        // Replace the file the link points to, not the link.
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-    bool exists = false;
-    if (::stat(target.c_str(), &st) == 0) {
-        exists = true;
-        if (!S_ISREG(st.st_mode)) return false;
-        // A file the user made read-only stays unchanged even though its folder is writable.
-        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return false;
-    } else if (errno != ENOENT) {
-        return false;
-    }
-
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    thread_local std::mt19937_64 random{std::random_device{}()};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder + "." + base + ".tmp" + std::to_string(random() % 1000000000000ull);
-        // 0666 before the umask, as for any new file; an existing file's bits are copied below.
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-
-    bool ok = true;
-    if (exists) {
-        [[maybe_unused]] const int owner = ::fchown(fd, st.st_uid, st.st_gid); // best effort
-        ok = ::fchmod(fd, st.st_mode & 07777) == 0;
-    }
-    ok = ok && WriteAll(fd, content.data(), content.size());
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // Make the rename itself durable; the new content is in place either way.
-    const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
-}
-
 } // namespace
 
 bool IsValidProfileSection(std::string_view section) {
@@ -489,7 +471,7 @@ bool FindValueStreaming(std::string_view text, std::string_view section, std::st
     if (!IsValidProfileSection(section) || !IsValidProfileKey(key)) return false;
     if (chunk == 0) chunk = 1;
     TFindSink sink{section, key, value};
-    TScanner<TFindSink> scanner(sink);
+    TMarkedScanner<TFindSink> scanner(sink);
     for (std::size_t at = 0; at < text.size(); at += chunk)
         if (!scanner.Feed(text.data() + at, std::min(chunk, text.size() - at))) return sink.found;
     scanner.Finish();
@@ -512,7 +494,7 @@ std::string GetProfileString(const std::string& file, const std::string& section
     }
     std::string value;
     TFindSink sink{section, key, &value};
-    TScanner<TFindSink> scanner(sink);
+    TMarkedScanner<TFindSink> scanner(sink);
     std::string piece(kReadPiece, '\0');
     std::uint64_t total = 0;
     for (;;) {
@@ -530,6 +512,10 @@ std::string GetProfileString(const std::string& file, const std::string& section
         if (!scanner.Feed(piece.data(), static_cast<std::size_t>(r))) break;
     }
     ::close(fd);
+    if (scanner.Wide()) {
+        result = TProfileStatus::ReadError;
+        return def;
+    }
     if (!sink.found) {
         result = TProfileStatus::Missing;
         return def;
@@ -546,6 +532,7 @@ TProfileReader::TProfileReader(const std::string& file) {
     if (loadStatus_ != TProfileStatus::Found) return;
     errorNumber_ = ReadAll(fd, &text_);
     ::close(fd);
+    if (errorNumber_ == 0 && StartsWithWideMark(text_)) errorNumber_ = EILSEQ;
     if (errorNumber_ != 0) {
         loadStatus_ = TProfileStatus::ReadError;
         text_.clear();
@@ -556,9 +543,9 @@ TProfileReader::TProfileReader(const std::string& file) {
 
 TProfileReader TProfileReader::FromText(std::string text) {
     TProfileReader reader;
-    if (text.size() > kMaxFileSize) {
+    if (text.size() > kMaxFileSize || StartsWithWideMark(text)) {
         reader.loadStatus_ = TProfileStatus::ReadError;
-        reader.errorNumber_ = EFBIG;
+        reader.errorNumber_ = text.size() > kMaxFileSize ? EFBIG : EILSEQ;
         return reader;
     }
     reader.text_ = std::move(text);
@@ -591,8 +578,9 @@ void TProfileReader::Index() {
             return true;
         }
     } sink{*this};
-    TScanner<TIndexSink> scanner(sink);
-    if (scanner.Feed(text_.data(), text_.size())) scanner.Finish();
+    const std::size_t mark = MarkLength(text_);
+    TScanner<TIndexSink> scanner(sink, mark);
+    if (scanner.Feed(text_.data() + mark, text_.size() - mark)) scanner.Finish();
     const auto byHashThenLine = [](const TLineRecord& a, const TLineRecord& b) {
         return a.hash != b.hash ? a.hash < b.hash : a.line < b.line;
     };
@@ -728,7 +716,7 @@ std::string TProfileWriter::Text() const {
     }
     out.append(text, at, std::string::npos);
     for (const TNewSection& s : newSections_) {
-        if (!out.empty() && !IsLineBreak(out.back())) out += lineEnd_;
+        if (out.size() > MarkLength(out) && !IsLineBreak(out.back())) out += lineEnd_;
         out += "[" + s.name + "]" + lineEnd_;
         for (const auto& [key, value] : s.keys.keys) out += key + "=" + value + lineEnd_;
     }

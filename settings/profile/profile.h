@@ -18,7 +18,9 @@
 // - The first of duplicate sections wins: later sections of the same name are never read or
 //   written. Within a section the first of duplicate keys wins.
 // - Any byte other than CR and LF (NUL and binary data included) is an ordinary character.
-// - A file larger than kMaxFileSize is reported as a read error.
+// - A UTF-8 byte-order mark at the start of the file is skipped; writing keeps it where it is.
+// - A file larger than kMaxFileSize is reported as a read error, and so is a file that starts with a
+//   UTF-16 byte-order mark (it is never written into, which would mix two encodings in one file).
 //
 // Writing:
 // - An existing key keeps its line: only the text of its value changes (its key spelling, the
@@ -32,10 +34,11 @@
 //   file has nothing but lone CRs, and with LF otherwise (on a tie, and in a new file).
 // - Values are written as given, except that a value with blanks at either end, or enclosed in a
 //   matching pair of quotes, is written in double quotes, so that a read returns it unchanged.
-// - Every write replaces the whole file atomically (temporary file beside it, flushed to disk and
-//   renamed over it, permission bits kept). A failed write leaves the old file untouched. So a
-//   read-only file is never changed, and a file in a folder without write permission cannot be
-//   written even when the file itself is writable. A symbolic link stays and its target is replaced.
+// - Every write replaces the whole file atomically (util/atomic_file.h: a temporary file beside it,
+//   flushed to disk and renamed over it, owner and permission bits kept). A failed write leaves the
+//   old file untouched. So a read-only file is never changed (not even by root), and a file in a
+//   folder without write permission cannot be written even when the file itself is writable. A
+//   symbolic link stays and its target is replaced, or created when the link dangles.
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -53,7 +56,7 @@ inline constexpr std::uint64_t kMaxFileSize = 256ull << 20;
 enum class TProfileStatus {
     Found,     // the key is there; its value is returned
     Missing,   // no file, section or key (or an impossible name): the default is returned
-    ReadError, // the file exists but cannot be read (permission, a folder, I/O error, too large)
+    ReadError, // the file exists but cannot be read (permission, a folder, I/O error, too large, UTF-16)
 };
 
 // Reads one key, streaming the file; stops at the end of the first section of that name.

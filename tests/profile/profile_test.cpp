@@ -138,6 +138,11 @@ std::vector<ReadCase> ReadCases() {
         {"LongestName", "[" + longName + "]\n" + longName + "=1\n", longName, longName, true, "1"},
         {"OverlongNameNotMatched", "[" + longName + "n]\nk=1\n", longName, "k", false, ""},
         {"EmptyNameNotMatched", "[]\n=1\n", "A", "k", false, ""},
+        {"Utf8MarkSkipped", "\xEF\xBB\xBF[COMMON]\r\nU_RP=1\r\n", "COMMON", "U_RP", true, "1"},
+        {"Utf8MarkBeforeKeyLine", "\xEF\xBB\xBFk=1\n[A]\n", "A", "k", false, ""},
+        {"Utf8MarkOnlyAtTheStart", "[A]\n\xEF\xBB\xBFk=1\n", "A", "k", false, ""},
+        {"HalfAMarkIsText", "\xEF\xBB[A]\nk=1\n", "A", "k", false, ""},
+        {"MarkAlone", "\xEF\xBB\xBF", "A", "k", false, ""},
     };
 }
 
@@ -230,6 +235,33 @@ TEST(ProfileRead, UnreadableFileIsReadError) {
     EXPECT_EQ(code, 0);
 }
 
+// A UTF-16 file is not read, and so never written into: it would end as a file of two encodings.
+TEST(ProfileRead, Utf16FileIsReadErrorAndNeverWritten) {
+    for (const std::string& mark : {"\xFF\xFE"s, "\xFE\xFF"s}) {
+        TempDir dir;
+        const std::string file = dir.File("a.ini");
+        std::string text = mark;
+        for (char c : "[COMMON]\r\nU_RP=1\r\n"s)
+            text += mark[0] == '\xFF' ? std::string{c, '\0'} : std::string{'\0', c};
+        WriteBytes(file, text);
+        TProfileStatus status = TProfileStatus::Found;
+        EXPECT_EQ(GetProfileString(file, "COMMON", "U_RP", "DEF", &status), "DEF");
+        EXPECT_EQ(status, TProfileStatus::ReadError);
+        EXPECT_EQ(TProfileReader(file).LoadStatus(), TProfileStatus::ReadError);
+        EXPECT_EQ(TProfileReader::FromText(text).LoadStatus(), TProfileStatus::ReadError);
+        EXPECT_EQ(TProfileReader(file).ErrorNumber(), EILSEQ);
+        std::string value;
+        EXPECT_FALSE(profile_detail::FindValueStreaming(text, "COMMON", "U_RP", 1, &value));
+
+        EXPECT_FALSE(WriteProfileString(file, "COMMON", "U_RP", "2"));
+        TProfileWriter writer(file);
+        EXPECT_FALSE(writer.WriteString("COMMON", "U_RP", "2"));
+        EXPECT_FALSE(writer.Commit());
+        EXPECT_EQ(ReadBytes(file), text);
+        EXPECT_EQ(dir.Names(), std::vector<std::string>{"a.ini"});
+    }
+}
+
 TEST(ProfileRead, ImpossibleNamesAreMissing) {
     const TProfileReader reader = TProfileReader::FromText("[]\n=1\n[ A]\n k =2\n[A]]\nk=3\n");
     for (const auto& [section, key] : std::vector<std::pair<std::string, std::string>>{
@@ -305,6 +337,11 @@ std::vector<WriteCase> WriteCases() {
         {"AddSectionAfterOnlyComments", "; c\n", "A", "k", "9", "; c\n[A]\nk=9\n"},
         {"KeepsBinaryAndUnknownLines", "\x01\0\xff\n[Z]\nq\0=\xfe\n[A]\nk=1\n"s, "A", "k", "2",
          "\x01\0\xff\n[Z]\nq\0=\xfe\n[A]\nk=2\n"s},
+        {"Utf8MarkKeptOnReplace", "\xEF\xBB\xBF[COMMON]\nU_RP=1\n", "COMMON", "U_RP", "2",
+         "\xEF\xBB\xBF[COMMON]\nU_RP=2\n"},
+        {"Utf8MarkedSectionGetsTheNewKey", "\xEF\xBB\xBF[COMMON]\nU_RP=1\n", "COMMON", "NumRegs", "3",
+         "\xEF\xBB\xBF[COMMON]\nU_RP=1\nNumRegs=3\n"},
+        {"Utf8MarkAloneGetsSectionRightAfterIt", "\xEF\xBB\xBF", "A", "k", "1", "\xEF\xBB\xBF[A]\nk=1\n"},
         {"NewKeyNotInLaterDuplicateSection", "[A]\n[B]\n[A]\nk=1\n", "a", "K", "2",
          "[A]\nK=2\n[B]\n[A]\nk=1\n"},
     };

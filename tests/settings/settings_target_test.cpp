@@ -168,5 +168,33 @@ TEST_F(SettingsWithoutWindow, SaveWritesWhatTheTargetHoldsAndALoadReadsItBack) {
     EXPECT_EQ(SettingsToWrite(loaded), SettingsToWrite(target_));
 }
 
+// A file written under a Russian locale, started once under an English one: the fractional values
+// are read, shown and saved back, not replaced by the defaults.
+TEST_F(SettingsWithoutWindow, RealsWrittenWithACommaSurviveARunWithThePoint) {
+    WriteIni("[COMMON]\nNumRegs=2\n[REG1]\nRR_LEN=12,5\nRR_DIA=0,9\nRL_P=7,3\n"
+             "[REG2]\nRR_LEN=3.25\nRR_DIA=1,5E-1\nRL_P=-0,5\n");
+    SetDecimalSeparator('.');
+    LoadSettings(target_);
+    const auto expectValues = [](const TCalcState& s) {
+        EXPECT_EQ(s.Regs[1].RR_LEN, 12.5);
+        EXPECT_EQ(s.Regs[1].RR_DIA, 0.9);
+        EXPECT_EQ(s.Regs[1].RL_P, 7.3);
+        EXPECT_EQ(s.Regs[2].RR_LEN, 3.25);
+        EXPECT_EQ(s.Regs[2].RR_DIA, 0.15);
+        EXPECT_EQ(s.Regs[2].RL_P, -0.5);
+    };
+    expectValues(target_.State);
+    SaveSettings(target_);
+    // Written with the separator of the running locale.
+    EXPECT_NE(ReadIni().find("[REG1]\nRR_LEN=12.5\nRR_DIA=0.9\nRL_P=7.3\n"), std::string::npos) << ReadIni();
+
+    // And back under the comma.
+    SetDecimalSeparator(',');
+    TRecordingTarget again;
+    ResetTable(again.State);
+    LoadSettings(again);
+    expectValues(again.State);
+}
+
 } // namespace
 } // namespace dp::test

@@ -275,6 +275,44 @@ INSTANTIATE_TEST_SUITE_P(
         FloatCase{"Hex", ',', "0x10", false, false, 0}, FloatCase{"Garbage", ',', "12abc", false, false, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A stored real is read whichever separator the locale that wrote it used.
+struct AnySeparatorCase {
+    const char* name;
+    char separator;
+    const char* text;
+    bool ok;
+    double value;
+};
+
+void PrintTo(const AnySeparatorCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class AnySeparatorTest : public SeparatorTest, public ::testing::TestWithParam<AnySeparatorCase> {
+protected:
+    void SetUp() override { SetDecimalSeparator(GetParam().separator); }
+};
+
+TEST_P(AnySeparatorTest, TakesPointOrComma) {
+    double v = -77.0;
+    EXPECT_EQ(TryStrToFloatAnySeparator(GetParam().text, v), GetParam().ok);
+    EXPECT_EQ(v, GetParam().ok ? GetParam().value : -77.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, AnySeparatorTest,
+                         ::testing::Values(AnySeparatorCase{"CommaUnderComma", ',', "7,3", true, 7.3},
+                                           AnySeparatorCase{"PointUnderComma", ',', "7.3", true, 7.3},
+                                           AnySeparatorCase{"CommaUnderPoint", '.', "0,9", true, 0.9},
+                                           AnySeparatorCase{"PointUnderPoint", '.', "0.9", true, 0.9},
+                                           AnySeparatorCase{"ExponentUnderPoint", '.', "-1,5E-3", true,
+                                                            -0.0015},
+                                           AnySeparatorCase{"PointAndComma", '.', "1,5.3", false, 0},
+                                           AnySeparatorCase{"CommaAndPoint", ',', "1.5,3", false, 0},
+                                           AnySeparatorCase{"TwoCommasUnderPoint", '.', "1,5,3", false, 0},
+                                           AnySeparatorCase{"OnlySeparator", '.', ",", false, 0},
+                                           AnySeparatorCase{"Grouping", '.', "1 000,5", false, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // ---- Separator ----------------------------------------------------------------------------------
 
 TEST(DecimalSeparator, DefaultsToPointAndIsHeldInOnePlace) {
