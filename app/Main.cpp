@@ -45,6 +45,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Расчет токов ДП"));
     setFont(dp::ToQFont(TFont{}));
     CreateComponents();
+    CreateKeys();
+    DescribeComponents();
     Schematic = {.Box = PanelSch,
                  .LineA = LineA,
                  .LineB = LineB,
@@ -186,7 +188,7 @@ void TForm1::showEvent(QShowEvent* event) {
 // ---- What the settings read and change ----
 
 void TForm1::AppendRegenerator() {
-    dp::AddRegenerator(Schematic, State);
+    AddRegeneratorGroup();
 }
 
 void TForm1::SelectSourcePower(bool is75W) {

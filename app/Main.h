@@ -142,6 +142,9 @@ public:
     void ButScrMouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     void ButScrClick(QObject* Sender);
     void Button1Click(QObject* Sender);
+    // Keys of the screenshot: Ctrl+S under the default name, Ctrl+Shift+S asking for the name.
+    void ScreenshotKey(QObject* Sender);
+    void ScreenshotAskKey(QObject* Sender);
 
     // ---- ISettingsTarget: what the settings read and change (besides the geometry above) ----
     dp::TCalcState& CalcState() override { return State; }
@@ -174,6 +177,14 @@ protected:
 
 private:
     void CreateComponents();
+    // Keyboard and screen readers (Main_access.cpp): the action keys, the names of the controls, a
+    // group's descriptions and its place in the tab order; appending and removing a group with them.
+    void CreateKeys();
+    void DescribeComponents();
+    void DescribeGroup(int n);
+    void PlaceGroupInTabOrder(int n);
+    void AddRegeneratorGroup();
+    void DeleteRegeneratorGroup();
     // The bands follow the width; only the log changes its height.
     void LayoutBands();
     // Resizes the client area so that the outer size becomes the one asked for, once the window

@@ -126,18 +126,21 @@ const TComponentSpec kComponents[] = {
      .Visible = false, .Color = TColorKind::ButtonFace, .TabOrder = 3, .OnClick = &TForm1::ch75WClick},
     {COMPONENT(GroupBox1), .Parent = "PanelSch", .Bounds = {360, 200, 209, 57}, .Caption = "", .TabOrder = 2},
     {COMPONENT(ButScr), .Parent = "GroupBox1", .Bounds = {8, 20, 89, 21}, .Caption = "Скриншот...",
-     .Hint = "Для выбора имени файла зажать клавишу Shift", .OnClick = &TForm1::ButScrClick,
-     .OnMouseDown = &TForm1::ButScrMouseDown},
+     .Hint = "Для выбора имени файла зажать клавишу Shift\nCtrl+S; с выбором имени файла Ctrl+Shift+S",
+     .OnClick = &TForm1::ButScrClick, .OnMouseDown = &TForm1::ButScrMouseDown},
     {COMPONENT(Button1), .Parent = "GroupBox1", .Bounds = {104, 20, 89, 22}, .Caption = "Печать...",
-     .TabOrder = 0, .OnClick = &TForm1::Button1Click},
+     .Hint = "Печать окна (Ctrl+P)", .TabOrder = 0, .OnClick = &TForm1::Button1Click},
     {COMPONENT(PanelButs), .Parent = "Form1", .Bounds = {0, 273, 818, 72}, .Caption = "", .Dock = TDock::Top,
      .TabOrder = 2},
     {COMPONENT(ButADD), .Parent = "PanelButs", .Bounds = {8, 12, 33, 22}, .Caption = "+",
-     .Font = TFontKind::Bold10, .OnClick = &TForm1::ButADDClick},
+     .Font = TFontKind::Bold10, .Hint = "Добавить регенератор (+ или Ctrl++)",
+     .OnClick = &TForm1::ButADDClick},
     {COMPONENT(ButDel), .Parent = "PanelButs", .Bounds = {47, 12, 33, 22}, .Caption = "-",
-     .Font = TFontKind::Bold10, .OnClick = &TForm1::ButDelClick},
+     .Font = TFontKind::Bold10, .Hint = "Удалить последний регенератор (- или Ctrl+-)",
+     .OnClick = &TForm1::ButDelClick},
     {COMPONENT(ButHelp), .Parent = "PanelButs", .Bounds = {96, 12, 23, 22}, .Caption = "",
-     .Font = TFontKind::Bold10, .Picture = ":/pictures/help.bmp", .OnClick = &TForm1::ButHelpClick},
+     .Font = TFontKind::Bold10, .Hint = "Справка (F1)", .Picture = ":/pictures/help.bmp",
+     .OnClick = &TForm1::ButHelpClick},
     {COMPONENT(LabImposs), .Parent = "PanelButs", .Bounds = {8, 48, 308, 16},
      .Caption = "НЕВОЗМОЖНо                                           123", .Font = TFontKind::Bold10,
      .FontColor = 0xFF0000},
@@ -206,6 +209,8 @@ void ApplyKind(TLabel& c, const TComponentSpec& row) {
     c.SetTransparent(row.Transparent);
     c.SetWordWrap(row.WordWrap);
     c.SetCaption(CaptionOf(row));
+    // A value that opens a dialog on a click is reached by Tab too.
+    c.SetTabStop(row.OnClick != nullptr);
 }
 void ApplyKind(TImage& c, const TComponentSpec& row) {
     c.SetPicture(PictureOf(row));

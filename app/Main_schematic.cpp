@@ -9,12 +9,12 @@ void TForm1::ButADDClick(QObject*) {
     // The new regenerator starts as a copy of the last one's inputs.
     if (State.NumRegs > 0 && State.NumRegs < dp::MaxRegs)
         dp::CopyRegeneratorInputs(State.Regs[State.NumRegs], State.Regs[State.NumRegs + 1]);
-    dp::AddRegenerator(Schematic, State);
+    AddRegeneratorGroup();
     Calculate();
 }
 
 void TForm1::ButDelClick(QObject*) {
-    dp::DeleteRegenerator(Schematic, State);
+    DeleteRegeneratorGroup();
     Calculate();
 }
 

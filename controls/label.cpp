@@ -1,6 +1,8 @@
 #include "controls/label.h"
 
+#include <QFocusEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QTextLayout>
 #include <QtMath>
@@ -149,8 +151,65 @@ void TLabel::ApplyColor() {
     RequestPaint();
 }
 
-void TLabel::MouseClick() {
+void TLabel::SetTabStop(bool v) {
+    setFocusPolicy(v ? Qt::TabFocus : Qt::NoFocus);
+}
+
+void TLabel::Click() {
     Fire(OnClick);
+}
+
+void TLabel::MouseClick() {
+    Click();
+}
+
+void TLabel::keyPressEvent(QKeyEvent* e) {
+    const bool activates = e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier;
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_F2:
+        if (activates && TabStop()) {
+            e->accept();
+            // A key used on a value shows where the focus is from now on.
+            FKeyboardFocus = true;
+            update();
+            Click();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    TControl<QLabel>::keyPressEvent(e);
+}
+
+void TLabel::focusInEvent(QFocusEvent* e) {
+    // The window's own activation keeps whatever the label showed before it lost the focus; a click
+    // or the program's choice show no frame, as a desktop program hides focus cues until a key is used.
+    switch (e->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+        FKeyboardFocus = true;
+        break;
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+        break;
+    default:
+        FKeyboardFocus = false;
+        break;
+    }
+    TControl<QLabel>::focusInEvent(e);
+    update();
+}
+
+void TLabel::focusOutEvent(QFocusEvent* e) {
+    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+        FKeyboardFocus = false;
+    TControl<QLabel>::focusOutEvent(e);
+    update();
 }
 
 void TLabel::MouseDoubleClick() {
@@ -167,5 +226,13 @@ void TLabel::paintEvent(QPaintEvent*) {
     for (const QString& line : TextLines()) {
         p.drawText(QRect(0, y, width(), lineHeight), TextFlags(), line);
         y += lineHeight;
+    }
+    if (ShowsFocusFrame()) {
+        // A dotted frame on the label's edge, in the text's colour so it reads wherever the text does.
+        QPen pen(Font().Color.isValid() ? Font().Color : palette().color(QPalette::WindowText), 1,
+                 Qt::DotLine);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 }

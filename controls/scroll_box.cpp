@@ -1,5 +1,6 @@
 #include "controls/scroll_box.h"
 
+#include <QApplication>
 #include <QResizeEvent>
 #include <QScrollBar>
 
@@ -12,6 +13,10 @@ TScrollBox::TScrollBox(QWidget* parent) : QScrollArea(parent), FContent(new QWid
     FContent->setObjectName(QStringLiteral("PanelSchContent"));
     FContent->setGeometry(0, 0, 1, 1);
     setWidget(FContent);
+    // A control of the schematic that takes the focus, by Tab from wherever, scrolls into view.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now != nullptr && FContent->isAncestorOf(now)) ensureWidgetVisible(now, 8, 8);
+    });
 }
 
 QSize TScrollBox::ChildrenExtent() const {

@@ -35,6 +35,7 @@ void CloneShape(TShape* c, const TShape* t) {
 
 void CloneLabel(TLabel* c, const TLabel* t) {
     c->SetCursor(t->Cursor());
+    c->SetTabStop(t->TabStop());
     c->SetAutoSize(t->AutoSize());
     c->SetAlign(t->Align());
     c->SetAlignment(t->Alignment());
