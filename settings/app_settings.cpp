@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QRect>
 #include <QScreen>
 
 #include <algorithm>
@@ -111,6 +112,39 @@ int ClampPosition(int32_t position) {
     return std::clamp(position, kMinPosition, kMaxPosition);
 }
 
+// The smallest outer size a stored window keeps: room for the title bar's caption and buttons and a
+// band of the window below it.
+constexpr int kMinUsableWidth = 160;
+constexpr int kMinUsableHeight = 100;
+// How much of a window must lie on some screen for the user to reach it: a title bar's height over
+// a hand's width.
+constexpr int kTitleBarHeight = 24;
+constexpr int kHandWidth = 100;
+
+// Whether the user can reach and use a window of this outer geometry. Without any screen (a program
+// with no display connection) only the size can be judged.
+bool IsReachable(const QRect& outer) {
+    if (outer.width() < kMinUsableWidth || outer.height() < kMinUsableHeight) return false;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.isEmpty()) return true;
+    return std::any_of(screens.begin(), screens.end(), [&](const QScreen* screen) {
+        const QRect visible = outer & screen->geometry();
+        return visible.width() >= kHandWidth && visible.height() >= kTitleBarHeight;
+    });
+}
+
+// The designed size, centred in the primary screen's free area (its top-left corner when the window
+// is larger); at 0, 0 without a screen.
+QRect DesignedPlace(const ISettingsTarget& target) {
+    QRect outer(QPoint(0, 0), target.DesignedOuterSize());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect free = screen->availableGeometry();
+        outer.moveTopLeft(free.topLeft() + QPoint(std::max(0, (free.width() - outer.width()) / 2),
+                                                  std::max(0, (free.height() - outer.height()) / 2)));
+    }
+    return outer;
+}
+
 // Everything up to the first failed read; false when the file could not be read.
 bool ReadSettings(ISettingsTarget& target, const TSettingsReader& reader) {
     TCalcState& s = target.CalcState();
@@ -156,19 +190,24 @@ bool ReadSettings(ISettingsTarget& target, const TSettingsReader& reader) {
         break;
     }
 
-    const QSize largest = LargestWindow(target);
+    // The geometry is applied once all of it is known: a window that could not be reached or used
+    // where it was stored gets its designed size on the primary screen instead. Positions off the
+    // screen that leave enough of the window on one stay as stored.
     int32_t width = target.Width();
-    if (!reader.Int(kFSize, "Width", width)) return false;
-    target.SetWidth(ClampSize(width, largest.width()));
     int32_t height = target.Height();
-    if (!reader.Int(kFSize, "Height", height)) return false;
-    target.SetHeight(ClampSize(height, largest.height()));
     int32_t left = 0;
-    if (!reader.Int(kFSize, "Left", left)) return false;
-    target.SetLeft(ClampPosition(left));
     int32_t top = 0;
-    if (!reader.Int(kFSize, "Top", top)) return false;
-    target.SetTop(ClampPosition(top));
+    if (!reader.Int(kFSize, "Width", width) || !reader.Int(kFSize, "Height", height) ||
+        !reader.Int(kFSize, "Left", left) || !reader.Int(kFSize, "Top", top))
+        return false;
+    const QSize largest = LargestWindow(target);
+    QRect outer(ClampPosition(left), ClampPosition(top), ClampSize(width, largest.width()),
+                ClampSize(height, largest.height()));
+    if (!IsReachable(outer)) outer = DesignedPlace(target);
+    target.SetWidth(outer.width());
+    target.SetHeight(outer.height());
+    target.SetLeft(outer.left());
+    target.SetTop(outer.top());
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QRect>
 #include <QTemporaryDir>
 
 #include <fstream>
@@ -132,12 +133,15 @@ INSTANTIATE_TEST_SUITE_P(
                       SelectionCase{"ChokeHex", "R_LRP=$10\n", "power 150", "choke 16"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Without a screen the largest window is the designed one.
+// Without a screen the largest window is the designed one, and only the size tells whether the
+// stored window is usable.
 TEST_F(SettingsWithoutWindow, SizeIsLimitedToTheDesignedSizeWithoutAScreen) {
-    WriteIni("[FSize]\nWidth=100000\nHeight=0\n");
+    WriteIni("[FSize]\nWidth=100000\nHeight=300\nLeft=99999\n");
     LoadSettings(target_);
-    EXPECT_EQ(target_.W, 834);
-    EXPECT_EQ(target_.H, 1);
+    EXPECT_EQ(QRect(target_.L, target_.T, target_.W, target_.H), QRect(32767, 0, 834, 300));
+    WriteIni("[FSize]\nWidth=-100\nHeight=0\nLeft=99999\n");
+    LoadSettings(target_);
+    EXPECT_EQ(QRect(target_.L, target_.T, target_.W, target_.H), QRect(0, 0, 834, 478));
 }
 
 TEST_F(SettingsWithoutWindow, UnreadableFileLeavesADebugLineAndStillOneRegenerator) {

@@ -354,25 +354,47 @@ void PrintTo(const GeometryCase& c, std::ostream* os) {
 
 class StoredGeometry : public SettingsTest, public ::testing::WithParamInterface<GeometryCase> {};
 
-// Positions outside the screen are kept; only what the window system cannot take is limited: a size
-// beyond the desktop (1280 x 1024 here) and a position beyond 16-bit coordinates.
-TEST_P(StoredGeometry, IsAppliedWithinWhatTheWindowSystemTakes) {
+// A stored window keeps its geometry as long as it is usable (at least 160 x 100) and at least a
+// title bar's height (24) over a hand's width (100) of it lies on a screen (1280 x 1024 here); else
+// it gets its designed size centred on the primary screen. The window system's own limits still
+// apply: no size beyond the desktop, no position beyond 16-bit coordinates.
+TEST_P(StoredGeometry, IsKeptWhileReachableElseDesignedOnThePrimaryScreen) {
     WriteIni("[FSize]\n" + GetParam().fsize);
     TForm1& f = Start();
     EXPECT_EQ(QRect(f.Left(), f.Top(), f.Width(), f.Height()), GetParam().outer);
 }
 
+const QRect kCentred(223, 273, 834, 478);
+
 INSTANTIATE_TEST_SUITE_P(
     Values, StoredGeometry,
     ::testing::Values(
         GeometryCase{"Missing", "", QRect(0, 0, 834, 478)},
-        GeometryCase{"OutsideTheScreen", "Left=5000\nTop=-3000\n", QRect(5000, -3000, 834, 478)},
-        GeometryCase{"Small", "Width=200\nHeight=100\n", QRect(0, 0, 200, 100)},
-        GeometryCase{"ZeroAndNegativeSize", "Width=0\nHeight=-50\n", QRect(0, 0, 1, 1)},
+        GeometryCase{"Unreachable", "Width=-100\nHeight=0\nLeft=99999\n", kCentred},
+        GeometryCase{"FarOutsideTheScreen", "Left=5000\nTop=-3000\n", kCentred},
+        GeometryCase{"PositionLimits", "Left=2147483647\nTop=-2147483648\n", kCentred},
+        GeometryCase{"HandsWidthOnTheRight", "Left=1180\n", QRect(1180, 0, 834, 478)},
+        GeometryCase{"LessOnTheRight", "Left=1181\n", kCentred},
+        GeometryCase{"HandsWidthOnTheLeft", "Left=-734\nTop=300\n", QRect(-734, 300, 834, 478)},
+        GeometryCase{"LessOnTheLeft", "Left=-735\nTop=300\n", kCentred},
+        GeometryCase{"TitleBarHeightAtTheBottom", "Top=1000\n", QRect(0, 1000, 834, 478)},
+        GeometryCase{"LessAtTheBottom", "Top=1001\n", kCentred},
+        GeometryCase{"MostlyAboveTheTop", "Left=10\nTop=-454\n", QRect(10, -454, 834, 478)},
+        GeometryCase{"SmallestUsable", "Width=160\nHeight=100\n", QRect(0, 0, 160, 100)},
+        GeometryCase{"TooNarrow", "Width=159\nHeight=400\n", kCentred},
+        GeometryCase{"TooLow", "Width=400\nHeight=99\nLeft=50\n", kCentred},
+        GeometryCase{"ZeroAndNegativeSize", "Width=0\nHeight=-50\n", kCentred},
         GeometryCase{"LargerThanTheDesktop", "Width=100000\nHeight=2147483647\n", QRect(0, 0, 1280, 1024)},
-        GeometryCase{"PositionLimits", "Left=2147483647\nTop=-2147483648\n", QRect(32767, -32768, 834, 478)},
         GeometryCase{"Unparsable", "Width=wide\nHeight=\nLeft=1.5\nTop=x\n", QRect(0, 0, 834, 478)}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The designed place is what the next start finds: the window stays reachable.
+TEST_F(SettingsTest, UnreachableWindowIsSavedWhereItWasPlaced) {
+    WriteIni("[FSize]\nWidth=-100\nHeight=0\nLeft=99999\nTop=0\n");
+    Start().close();
+    EXPECT_NE(ReadIni().find("[FSize]\nWidth=834\nHeight=478\nLeft=223\nTop=273\n"), std::string::npos)
+        << ReadIni();
+}
 
 // ---- What saving keeps ----
 
