@@ -85,6 +85,10 @@ void TForm1::DescribeComponents() {
     // Names for the controls whose caption does not say what they do, or that have none.
     const TAccessibleText texts[] = {
         {&Get<&TForm1::PanelSch>, "Схема", "Схема дистанционного питания"},
+        {&Get<&TForm1::ShURP>, "Источник ДП", nullptr},
+        {&Get<&TForm1::LineRP>, "Провод источника", nullptr},
+        {&Get<&TForm1::LineA>, "Провод A", nullptr},
+        {&Get<&TForm1::LineB>, "Провод B", nullptr},
         {&Get<&TForm1::LabRP_U>, nullptr, "Напряжение ДП, В"},
         {&Get<&TForm1::LabRP_I>, nullptr, "Ток источника ДП"},
         {&Get<&TForm1::LabRP_P>, nullptr, "Мощность источника ДП"},
@@ -121,6 +125,12 @@ void TForm1::DescribeGroup(int n) {
     };
     for (const auto& [label, text] : texts)
         if (label != nullptr) label->setAccessibleDescription(reg + QString::fromUtf8(text));
+    const std::pair<QWidget*, const char*> pictures[] = {
+        {r.shRR, "участок линии"}, {r.ShRL, "регенератор"}, {r.LineReg, "провод регенератора"},
+        {r.imLRP_A, "дроссель"},   {r.imLRP_B, "дроссель"},
+    };
+    for (const auto& [w, text] : pictures)
+        if (w != nullptr) w->setAccessibleName(reg + QString::fromUtf8(text));
 }
 
 // Tab reaches the values of the schematic in the order they are read: the supply voltage, then per

@@ -1,8 +1,11 @@
 #include "controls/image.h"
 
+#include "controls/accessibility.h"
+
 #include <QPainter>
 
 TImage::TImage(dp::TOwner* Owner) : TControl<QWidget>(Owner) {
+    dp::InstallControlAccessibility();
     setGeometry(0, 0, 105, 105);
 }
 

@@ -1,5 +1,7 @@
 #include "controls/label.h"
 
+#include "controls/accessibility.h"
+
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -8,6 +10,7 @@
 #include <QtMath>
 
 TLabel::TLabel(dp::TOwner* Owner) : TControl<QLabel>(Owner) {
+    dp::InstallControlAccessibility();
     setTextFormat(Qt::PlainText);
     setMargin(0);
     setIndent(0);

@@ -1,5 +1,7 @@
 #include "controls/shape.h"
 
+#include "controls/accessibility.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -46,6 +48,7 @@ Qt::BrushStyle QtBrushStyle(TBrushStyle s) {
 } // namespace
 
 TShape::TShape(dp::TOwner* Owner) : TControl<QWidget>(Owner) {
+    dp::InstallControlAccessibility();
     setGeometry(0, 0, 65, 65);
 }
 
