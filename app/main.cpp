@@ -61,6 +61,8 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(dp::kAppTitle));
     dp::SetDecimalSeparator(LocaleDecimalSeparator());
+    // The toolkit's dialogs speak the user's language; the program's own message boxes keep theirs.
+    dp::LoadToolkitTranslations(QLocale::system());
     dp::InstallErrorBoxReporter();
     // SIGTERM, SIGINT, SIGHUP and the end of the session close the window the normal way.
     dp::InstallShutdownHandlers(MainWindowShutdownActions());

@@ -2,18 +2,21 @@
 
 #include "controls/event_guard.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
+#include <QTranslator>
 #include <QVBoxLayout>
 
 namespace dp {
@@ -64,23 +67,7 @@ public:
 
     void MessageBox(const QString& text, const QString& caption, TMsgIcon icon) override {
         QMessageBox box;
-        box.setWindowTitle(caption);
-        box.setText(WithLineBreaks(text));
-        box.setTextFormat(Qt::PlainText);
-        switch (icon) {
-        case TMsgIcon::Information:
-            box.setIcon(QMessageBox::Information);
-            break;
-        case TMsgIcon::Warning:
-            box.setIcon(QMessageBox::Warning);
-            break;
-        case TMsgIcon::Error:
-            box.setIcon(QMessageBox::Critical);
-            break;
-        }
-        box.setStandardButtons(QMessageBox::Ok);
-        box.setDefaultButton(QMessageBox::Ok);
-        box.setEscapeButton(QMessageBox::Ok);
+        PrepareMessageBox(box, text, caption, icon);
         CentreOnScreen(box);
         box.exec();
     }
@@ -119,6 +106,38 @@ RealDialogs& RealInstance() {
 IDialogs* g_installed = nullptr;
 
 } // namespace
+
+void PrepareMessageBox(QMessageBox& box, const QString& text, const QString& caption, TMsgIcon icon) {
+    box.setWindowTitle(caption);
+    box.setText(WithLineBreaks(text));
+    box.setTextFormat(Qt::PlainText);
+    switch (icon) {
+    case TMsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case TMsgIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case TMsgIcon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    // A button of our own: the standard one would follow the toolkit's translation.
+    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+}
+
+bool LoadToolkitTranslations(const QLocale& locale) {
+    auto* translator = new QTranslator(qApp);
+    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
 
 IDialogs& Dialogs() {
     return g_installed != nullptr ? *g_installed : RealInstance();

@@ -1,11 +1,13 @@
 #pragma once
 // Every modal dialog and message box of the program goes through this seam. The program uses the
 // real dialogs; tests install a scripted implementation, so no test ever waits in a nested loop.
+#include <QLocale>
 #include <QString>
 
 #include <optional>
 
 class QDialog;
+class QMessageBox;
 class QPrinter;
 class QWidget;
 
@@ -41,6 +43,14 @@ public:
 IDialogs& Dialogs();
 // Installs d (not owned) in place of the real dialogs; nullptr brings the real ones back.
 void SetDialogs(IDialogs* d);
+
+// Loads the toolkit's own translations for the user's language (the file, print and input dialogs'
+// texts) and installs them in the application. False when there are none for that language.
+bool LoadToolkitTranslations(const QLocale& locale);
+
+// Makes box the program's message box: caption, text (carriage returns start lines), icon and one
+// button "OK", which stays "OK" in every language.
+void PrepareMessageBox(QMessageBox& box, const QString& text, const QString& caption, TMsgIcon icon);
 
 // The standard error box of an error that escaped a handler: caption "Расчет ДП", error icon.
 void ShowErrorBox(const QString& message);
