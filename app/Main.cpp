@@ -87,6 +87,10 @@ dp::TShutdownActions MainWindowShutdownActions() {
             .SaveSettings =
                 [] {
                     if (Form1 != nullptr) Form1->SaveSettingsOnce();
+                },
+            .SaveSettingsWithoutDisplay =
+                [] {
+                    if (Form1 != nullptr) Form1->SaveSettingsWithoutDisplay();
                 }};
 }
 
@@ -146,6 +150,11 @@ void TForm1::SaveSettingsOnce() {
     dp::SaveSettings(*this);
 }
 
+void TForm1::SaveSettingsWithoutDisplay() {
+    displayGone_ = true;
+    SaveSettingsOnce();
+}
+
 void TForm1::TimerRefreshTimer(QObject*) {
     dp::RestartTimer(*TimerRefresh, 1000);
     UpdateNowText();
@@ -172,16 +181,19 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     // A size this window did not ask for (the user's, or the window manager's) is the size now.
     if (isVisible() && event->size() != requestedClient_) pendingOuter_ = QSize();
     ApplyPendingOuterSize();
+    RememberOuterFrame();
 }
 
 void TForm1::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     ApplyPendingOuterSize();
+    RememberOuterFrame();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     ApplyPendingOuterSize();
+    RememberOuterFrame();
     if (pendingOuter_.isValid()) WatchForFrame(30);
 }
 
@@ -223,39 +235,51 @@ QMargins TForm1::FrameMargins() const {
     return window != nullptr ? window->frameMargins() : QMargins();
 }
 
+void TForm1::RememberOuterFrame() {
+    if (!displayGone_) lastOuter_ = QRect(Left(), Top(), Width(), Height());
+}
+
 int TForm1::Left() const {
+    if (displayGone_) return lastOuter_.left();
     return pos().x();
 }
 int TForm1::Top() const {
+    if (displayGone_) return lastOuter_.top();
     return pos().y();
 }
 int TForm1::Width() const {
+    if (displayGone_) return lastOuter_.width();
     if (pendingOuter_.isValid()) return pendingOuter_.width();
     const QMargins frame = FrameMargins();
     return width() + frame.left() + frame.right();
 }
 int TForm1::Height() const {
+    if (displayGone_) return lastOuter_.height();
     if (pendingOuter_.isValid()) return pendingOuter_.height();
     const QMargins frame = FrameMargins();
     return height() + frame.top() + frame.bottom();
 }
 void TForm1::SetLeft(int v) {
     move(v, pos().y());
+    RememberOuterFrame();
 }
 void TForm1::SetTop(int v) {
     move(pos().x(), v);
+    RememberOuterFrame();
 }
 void TForm1::SetWidth(int v) {
     pendingOuter_ = QSize(std::max(1, v), Height());
     const QMargins frame = FrameMargins();
     ResizeClient(QSize(std::max(1, v - frame.left() - frame.right()), height()));
     if (!frame.isNull()) pendingOuter_ = QSize(); // the frame is known: the size is final
+    RememberOuterFrame();
 }
 void TForm1::SetHeight(int v) {
     pendingOuter_ = QSize(Width(), std::max(1, v));
     const QMargins frame = FrameMargins();
     ResizeClient(QSize(width(), std::max(1, v - frame.top() - frame.bottom())));
     if (!frame.isNull()) pendingOuter_ = QSize();
+    RememberOuterFrame();
 }
 
 void TForm1::ResizeClient(QSize size) {

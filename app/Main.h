@@ -18,6 +18,7 @@
 #include "settings/app_settings.h"
 
 #include <QMargins>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -126,6 +127,10 @@ public:
     // end of the desktop session may all come at shut-down, and the session manager may ask for
     // the data while the window stays open.
     void SaveSettingsOnce();
+    // The same when the display has gone (the X server or the session manager died and the process
+    // is ending): the window system can no longer be asked, so the geometry written is the outer
+    // frame last seen while it lived.
+    void SaveSettingsWithoutDisplay();
 
     // ---- Event handlers (the sender is the control that fired) ----
     void FormCreate(QObject* Sender);
@@ -194,9 +199,13 @@ private:
     // managers report it without moving or resizing the window.
     void WatchForFrame(int triesLeft);
     void ResizeClient(QSize size);
+    // Notes the outer frame while the window system can still be asked for it.
+    void RememberOuterFrame();
 
     QSize pendingOuter_;    // outer size asked for and not yet confirmed with a known frame
     QSize requestedClient_; // the client size this window last asked for
+    QRect lastOuter_;       // the outer frame last seen while the display lived
+    bool displayGone_ = false;
     bool settingsSaved_ = false;
     bool closed_ = false;                     // FormClose has run and written the settings
     std::vector<dp::TSetting> savedSettings_; // what this run last wrote

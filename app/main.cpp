@@ -7,7 +7,9 @@
 #include "util/uStrUtils.h"
 
 #include <QApplication>
+#include <QList>
 #include <QLocale>
+#include <QtGlobal>
 
 #include <cstdio>
 #include <cstdlib>
@@ -46,6 +48,48 @@ char LocaleDecimalSeparator() {
     return '.';
 }
 
+// While the application object connects to the display, the toolkit's messages are held back: when
+// no display answers, the toolkit ends the process with a fatal message about reinstalling it, and
+// the program says instead what is wrong and how to start it. Messages of a start that succeeds are
+// passed on as they came.
+struct THeldMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+QList<THeldMessage>* heldMessages = nullptr;
+QtMessageHandler passOn = nullptr;
+const char* programName = "raschet-dp";
+
+void HoldStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        const char* display = std::getenv("DISPLAY");
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        std::fprintf(stderr,
+                     "%s: cannot open the window: no display answers at DISPLAY=\"%s\"%s%s%s.\n"
+                     "Start it from a desktop session, or under a virtual display:\n"
+                     "    xvfb-run -a %s\n",
+                     programName, display ? display : "", wayland ? " or WAYLAND_DISPLAY=\"" : "",
+                     wayland ? wayland : "", wayland ? "\"" : "", programName);
+        std::_Exit(2);
+    }
+    heldMessages->append({type, context.category ? QByteArray(context.category) : QByteArray(), text});
+}
+
+void PassOnHeldMessages() {
+    qInstallMessageHandler(passOn);
+    for (const THeldMessage& m : *heldMessages) {
+        const QMessageLogContext context(nullptr, 0, nullptr,
+                                         m.category.isEmpty() ? nullptr : m.category.constData());
+        if (passOn != nullptr)
+            passOn(m.type, context, m.text);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(m.type, context, m.text)));
+    }
+    delete heldMessages;
+    heldMessages = nullptr;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -58,7 +102,11 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (argc > 0) programName = argv[0];
+    heldMessages = new QList<THeldMessage>();
+    passOn = qInstallMessageHandler(HoldStartMessage);
     TApplication app(argc, argv);
+    PassOnHeldMessages();
     QApplication::setApplicationName(QString::fromUtf8(dp::kAppTitle));
     dp::SetDecimalSeparator(LocaleDecimalSeparator());
     // The toolkit's dialogs speak the user's language; the program's own message boxes keep theirs.

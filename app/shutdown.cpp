@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -45,6 +46,24 @@ void SaveMainWindowSettings() {
     if (Actions().SaveSettings) Actions().SaveSettings();
 }
 
+// Runs as the process ends by exit(). After a normal end the main window is gone and closed, so
+// this writes nothing; when the toolkit or the session library calls exit() from inside the message
+// loop because the display or the session manager died, the window still exists and its settings
+// are written here, with no window system left to ask.
+extern "C" void SaveOnExit() {
+    try {
+        if (Actions().SaveSettingsWithoutDisplay) Actions().SaveSettingsWithoutDisplay();
+    } catch (...) {
+        // Nothing can be reported any more; the process is ending.
+    }
+}
+
+// A signal that was ignored when the program started (nohup ignores SIGHUP) stays ignored.
+bool IgnoredAtStart(int signal) {
+    struct sigaction old = {};
+    return ::sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN;
+}
+
 } // namespace
 
 void InstallShutdownHandlers(TShutdownActions actions) {
@@ -68,14 +87,19 @@ void InstallShutdownHandlers(TShutdownActions actions) {
         action.sa_handler = OnTerminationSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
-        for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+        for (int signal : {SIGTERM, SIGINT, SIGHUP})
+            if (!IgnoredAtStart(signal)) ::sigaction(signal, &action, nullptr);
     }
 
-    // The session manager asks for the data when the session ends (or at a checkpoint).
+    // The session manager asks for the data when the session ends, and for the state at a
+    // checkpoint (where the toolkit asks for the state only).
     if (auto* gui = qobject_cast<QGuiApplication*>(app)) {
         QObject::connect(gui, &QGuiApplication::commitDataRequest, app,
                          [](QSessionManager&) { SaveMainWindowSettings(); });
+        QObject::connect(gui, &QGuiApplication::saveStateRequest, app,
+                         [](QSessionManager&) { SaveMainWindowSettings(); });
     }
+    std::atexit(SaveOnExit);
     // Any road out of the message loop that did not close the window.
     QObject::connect(app, &QCoreApplication::aboutToQuit, app, [] { SaveMainWindowSettings(); });
 }

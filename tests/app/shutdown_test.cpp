@@ -63,17 +63,32 @@ TEST_F(SettingsTest, SessionRequestWritesEachStateOnce) {
 
 // ---- The real program ----
 
-// Whether the process has installed handlers for all three signals.
-bool CatchesSignals(qint64 pid) {
+constexpr std::uint64_t Bit(int signal) {
+    return 1ull << (signal - 1);
+}
+
+// The process's signal mask of one kind from /proc ("SigCgt" caught, "SigIgn" ignored).
+std::uint64_t SignalMask(qint64 pid, const std::string& kind) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("SigCgt:", 0) != 0) continue;
-        const std::uint64_t caught = std::stoull(line.substr(7), nullptr, 16);
-        const std::uint64_t wanted =
-            (1ull << (SIGTERM - 1)) | (1ull << (SIGINT - 1)) | (1ull << (SIGHUP - 1));
-        return (caught & wanted) == wanted;
-    }
-    return false;
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(kind + ":", 0) == 0) return std::stoull(line.substr(kind.size() + 1), nullptr, 16);
+    return 0;
+}
+
+// Whether the process has installed handlers for all three signals.
+bool CatchesSignals(qint64 pid, std::uint64_t wanted = Bit(SIGTERM) | Bit(SIGINT) | Bit(SIGHUP)) {
+    return (SignalMask(pid, "SigCgt") & wanted) == wanted;
+}
+
+QProcessEnvironment ProgramEnvironment() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C")); // the point as the decimal separator
+    // In a sanitizer build the exit code must tell how the program ended, not what the toolkit leaks.
+    const QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
+    env.insert(QStringLiteral("ASAN_OPTIONS"),
+               asan.isEmpty() ? QStringLiteral("detect_leaks=0") : asan + QStringLiteral(":detect_leaks=0"));
+    return env;
 }
 
 struct SignalCase {
@@ -95,14 +110,7 @@ TEST_P(ProgramEndedBySignal, WritesTheSettingsAndExitsNormally) {
     WriteIni("[COMMON]\nU_RP=400\nNumRegs=3\n[REG2]\nRL_P=7.5\n");
 
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C")); // the point as the decimal separator
-    // In a sanitizer build the exit code must tell how the program ended, not what the toolkit leaks.
-    const QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
-    env.insert(QStringLiteral("ASAN_OPTIONS"),
-               asan.isEmpty() ? QStringLiteral("detect_leaks=0") : asan + QStringLiteral(":detect_leaks=0"));
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(ProgramEnvironment());
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(program, {});
     ASSERT_TRUE(process.waitForStarted(10000));
@@ -127,6 +135,26 @@ INSTANTIATE_TEST_SUITE_P(Signals, ProgramEndedBySignal,
                          ::testing::Values(SignalCase{"Term", SIGTERM}, SignalCase{"Interrupt", SIGINT},
                                            SignalCase{"HangUp", SIGHUP}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Started under nohup (SIGHUP ignored): the hang-up stays ignored, the other two still close.
+TEST_F(SettingsTest, HangUpIgnoredAtStartStaysIgnored) {
+    QProcess process;
+    process.setProcessEnvironment(ProgramEnvironment());
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("trap '' HUP; exec \"$0\""),
+                                         QStringLiteral(DP_PROGRAM_PATH)});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    const qint64 pid = process.processId();
+    const std::uint64_t closing = Bit(SIGTERM) | Bit(SIGINT);
+    for (int i = 0; i < 1000 && !CatchesSignals(pid, closing); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(CatchesSignals(pid, closing));
+    EXPECT_NE(SignalMask(pid, "SigIgn") & Bit(SIGHUP), 0u);
+    EXPECT_EQ(SignalMask(pid, "SigCgt") & Bit(SIGHUP), 0u);
+    ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGTERM), 0);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitCode(), 0);
+}
 
 } // namespace
 } // namespace dp::test

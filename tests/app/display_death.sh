@@ -1,0 +1,81 @@
+#!/bin/sh
+# The X server dies under the running program (framed by openbox, moved by the user): the program
+# must write its settings before it ends, with the outer frame the window last had on the screen.
+# Usage: display_death.sh PROGRAM   (starts its own X server)
+set -u
+program=$1
+for tool in Xvfb openbox xdotool xwininfo; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+xvfb=""
+wm=""
+cleanup() {
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+cp "$program" "$work/raschet-dp"
+printf '[FSize]\nWidth=900\nHeight=600\nLeft=100\nTop=50\n' >"$work/raschet-dp.ini"
+
+# A display of our own: Xvfb picks a free number and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+DISPLAY=:$(cat "$work/display")
+export DISPLAY
+openbox >/dev/null 2>&1 &
+wm=$!
+sleep 1
+
+# The outer frame of a window: its ancestor right under the root window.
+frame_geometry() {
+    root=$(xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
+    w=$1
+    while :; do
+        parent=$(xwininfo -children -id "$w" | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p')
+        [ -z "$parent" ] || [ "$parent" = "$root" ] && break
+        w=$parent
+    done
+    xwininfo -id "$w" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}
+        /Width:/{w=$2}/Height:/{h=$2}END{print x","y" "w"x"h}'
+}
+
+(cd "$work" && exec ./raschet-dp 2>"$work/stderr") &
+pid=$!
+wid=$(timeout 20 xdotool search --sync --pid "$pid" --name "Расчет токов ДП" | head -1)
+[ -n "$wid" ] || { echo "the window never appeared"; exit 1; }
+for _ in $(seq 1 50); do
+    [ "$(frame_geometry "$wid")" = "100,50 900x600" ] && break
+    sleep 0.1
+done
+
+# The user moves the window; then the X server dies.
+xdotool windowmove "$wid" 300 200
+before=$(frame_geometry "$wid")
+for _ in $(seq 1 50); do
+    measured=$(frame_geometry "$wid")
+    [ "$measured" != "$before" ] || [ "${measured%% *}" != "100,50" ] && break
+    sleep 0.1
+done
+sleep 0.5
+kill -KILL "$xvfb"
+xvfb=""
+status=0
+timeout 20 sh -c "while kill -0 $pid 2>/dev/null; do sleep 0.1; done" || status=1
+wait "$pid"
+echo "program ended with status $?; frame on screen last: $measured"
+[ "$status" -eq 0 ] || { echo "the program did not end after the X server died"; exit 1; }
+
+stored=$(tr -d '\r' <"$work/raschet-dp.ini" | awk -F= '/^\[/{s=$0}s=="[FSize]"&&NF==2{v[$1]=$2}
+    END{print v["Left"]","v["Top"]" "v["Width"]"x"v["Height"]}')
+echo "stored: $stored"
+failures=0
+grep -q '^U_RP=370$' "$work/raschet-dp.ini" || { echo "the settings were not written"; failures=1; }
+[ "$stored" = "$measured" ] || { echo "stored geometry differs from the last frame"; failures=1; }
+[ "$measured" != "100,50 900x600" ] || { echo "the window was never moved"; failures=1; }
+[ "$failures" -eq 0 ] && exit 0
+cat "$work/raschet-dp.ini" "$work/stderr"
+exit 1
