@@ -2,6 +2,7 @@
 // window, and the message loop. Errors that escape a handler are shown in the error box.
 #include "app/Main.h"
 #include "app/shutdown.h"
+#include "app/toolkit_settings.h"
 #include "app/uAbout.h"
 #include "controls/dialogs.h"
 #include "util/uStrUtils.h"
@@ -107,6 +108,7 @@ int main(int argc, char** argv) {
     passOn = qInstallMessageHandler(HoldStartMessage);
     TApplication app(argc, argv);
     PassOnHeldMessages();
+    dp::KeepToolkitSettingsInMemory();
     QApplication::setApplicationName(QString::fromUtf8(dp::kAppTitle));
     dp::SetDecimalSeparator(LocaleDecimalSeparator());
     // The toolkit's dialogs speak the user's language; the program's own message boxes keep theirs.

@@ -1,0 +1,47 @@
+// The toolkit's file dialog keeps its state (last folder, view) in a settings store of its own:
+// the program's store keeps it in memory, and no ~/.config/QtProject.conf is written.
+#include "app/toolkit_settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace dp {
+namespace {
+
+TEST(ToolkitSettings, FileDialogWritesNoFile) {
+    KeepToolkitSettingsInMemory();
+    const QString file =
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("QtProject")).fileName();
+    const bool existed = QFileInfo::exists(file);
+    QByteArray before;
+    if (existed) {
+        QFile in(file);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        before = in.readAll();
+    }
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    {
+        QFileDialog dialog(nullptr, QString(), folder.path());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.show();
+        dialog.selectFile(folder.filePath(QStringLiteral("shot.jpg")));
+        QMetaObject::invokeMethod(&dialog, "accept"); // confirmed: the toolkit notes the folder it was in
+    }
+    ASSERT_EQ(QFileInfo::exists(file), existed) << file.toStdString();
+    if (existed) {
+        QFile in(file);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        EXPECT_EQ(in.readAll(), before);
+    }
+    EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/null")).isDir());
+}
+
+} // namespace
+} // namespace dp
