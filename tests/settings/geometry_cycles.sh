@@ -19,18 +19,7 @@ printf '[FSize]\r\nWidth=900\r\nHeight=600\r\nLeft=100\r\nTop=50\r\n' >"$work/ra
 expected="100,50 900x600"
 failures=0
 
-# The outer frame of a window: its ancestor right under the root window.
-frame_geometry() {
-    root=$(xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
-    w=$1
-    while :; do
-        parent=$(xwininfo -children -id "$w" | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p')
-        [ -z "$parent" ] || [ "$parent" = "$root" ] && break
-        w=$parent
-    done
-    xwininfo -id "$w" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}
-        /Width:/{w=$2}/Height:/{h=$2}END{print x","y" "w"x"h}'
-}
+. "$(dirname "$0")/../support/frame_geometry.sh"
 
 stored_geometry() {
     tr -d '\r' <"$work/raschet-dp.ini" | awk -F= '/^\[/{s=$0}s=="[FSize]"&&NF==2{v[$1]=$2}
