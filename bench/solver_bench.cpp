@@ -6,7 +6,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <exception>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -50,6 +52,52 @@ BENCHMARK(RunStepsLiteral)
     ->Args({370, 1})
     ->Args({100000, 200})
     ->Unit(benchmark::kMicrosecond);
+
+// ---- chains built against the proofs, fast against literal ---------------------------------------------
+// Args: family, supply voltage. Family 0: a cancelling pair of gigaohm sections in front of ten
+// ordinary regenerators with a huge current; 1: the same pair behind them with a small current;
+// 2: 200 regenerators at their nose point, within 1 mV below U_RP at the first step (20 below 10^5 V,
+// where 200 cannot be fed); 3: 190 regenerators of mixed signs (seed 3).
+std::unique_ptr<dp::TCalcState> HardChain(int64_t family, int32_t u) {
+    switch (family) {
+    case 0: return dp::test::CancellingPairChain(12, u, true, 523.0);
+    case 1: return dp::test::CancellingPairChain(12, u, false, 1e-5);
+    case 2: return dp::test::NosePointChain(u >= 100000 ? 200 : 20, u, 1e-3);
+    default: {
+        std::mt19937_64 rng(3);
+        return dp::test::MixedSignsChain(rng, 190, u);
+    }
+    }
+}
+
+template <void (*Loop)(dp::TCalcState&)> void HardChainLoop(benchmark::State& state) {
+    const auto input = HardChain(state.range(0), static_cast<int32_t>(state.range(1)));
+    auto s = std::make_unique<dp::TCalcState>(*input);
+    for (auto _ : state) {
+        *s = *input;
+        try {
+            Loop(*s);
+        } catch (const std::exception&) {
+        }
+        benchmark::DoNotOptimize(s->U_Calc);
+    }
+    state.counters["steps"] = s->StepCount;
+}
+
+void HardChainArgs(benchmark::internal::Benchmark* b, int32_t top) {
+    for (int64_t family = 0; family < 4; ++family)
+        for (int64_t u : {int64_t{1000}, int64_t{10000}, int64_t{100000}, int64_t{1000000}, int64_t{10000000},
+                          int64_t{2147483647}})
+            if (u <= top) b->Args({family, u});
+}
+
+BENCHMARK_TEMPLATE(HardChainLoop, dp::RunSteps)
+    ->Apply([](auto* b) { HardChainArgs(b, 2147483647); })
+    ->Unit(benchmark::kMillisecond);
+// The literal loop up to 10^5 V; beyond, its time grows in proportion to the steps.
+BENCHMARK_TEMPLATE(HardChainLoop, dp::RunStepsLiteral)
+    ->Apply([](auto* b) { HardChainArgs(b, 100000); })
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -144,14 +144,17 @@ bool ProvesNoStopByIntervals(const TCalcState& s, double xLo, double xHi) {
 // with large or opposite-signed powers and resistances they widen until they prove nothing. Affine
 // forms keep that first-order link: a value is C + D * t within E, where x = middle + half-width * t
 // and t runs over [-1, 1]. The current through a regenerator is a secant of p / u over the voltage's
-// range plus the largest deviation from it. E takes every rounding of the step and of these formulas
-// with a generous margin: each operation's roundings are a few units of 2^-53 of the magnitudes
-// involved, and kRounding allows 2^7 of them.
+// range plus the largest deviation from it.
+//
+// E also takes every rounding, each bounded by the magnitudes that operation handles: a rounded result
+// r is within kUnit * |r| of the exact one (kTiny more near the underflow range), both the step's own
+// operation and the ones that compute C, D and E here. The bound of one step's error therefore grows
+// with the values actually summed, not with the largest value of the chain.
 
 namespace {
 
-constexpr double kRounding = 0x1p-46;
-constexpr double kTiny = DBL_MIN; // absolute margin for results near the underflow range
+constexpr double kUnit = 0x1p-53;   // the largest relative rounding of one operation, to nearest
+constexpr double kTiny = DBL_MIN;   // absolute margin for results near the underflow range
 constexpr double kLargest = DBL_MAX / 16;
 
 struct TAffine {
@@ -167,20 +170,37 @@ inline bool IsModest(const TAffine& a) {
     return Magnitude(a) < kLargest;
 } // false for NaN too
 
+// A sum of a few non-negative terms computed here, made an upper bound of its exact value.
+inline double RoundUp(double sum) {
+    return sum + sum * 0x1p-50 + kTiny;
+}
+
+// The sum of a step: C and D each round once, and the step's own addition rounds by at most kUnit of
+// its result, which lies within the new form's magnitude.
 inline TAffine AddAffine(const TAffine& a, const TAffine& b) {
-    return {a.C + b.C, a.D + b.D, a.E + b.E + kRounding * (Magnitude(a) + Magnitude(b)) + kTiny};
+    const double c = a.C + b.C;
+    const double d = a.D + b.D;
+    const double e = a.E + b.E;
+    return {c, d, RoundUp(e + 3 * kUnit * (std::fabs(c) + std::fabs(d) + e))};
 }
 
+// A product with a section's resistance (a whole number, exact as a double).
 inline TAffine ScaleAffine(double ohms, const TAffine& a) {
-    const double scale = std::fabs(ohms);
-    return {ohms * a.C, ohms * a.D, scale * a.E + kRounding * scale * Magnitude(a) + kTiny};
+    const double c = ohms * a.C;
+    const double d = ohms * a.D;
+    const double e = std::fabs(ohms) * a.E;
+    return {c, d, RoundUp(e + 3 * kUnit * (std::fabs(c) + std::fabs(d) + e))};
 }
 
-// power / u; false when u's range holds 0 or the numbers grow out of range.
+// power / u; false when u's range holds 0 or the numbers grow out of range. Every quantity below is a
+// few roundings away from its exact value, each within kUnit of one of the terms of sizes; 16 units
+// of sizes take them all, the step's own division included.
 inline bool DivideAffine(double power, const TAffine& u, TAffine& out) {
-    const double spread = std::fabs(u.D) + u.E + kRounding * Magnitude(u);
-    const double lo = u.C - spread;
-    const double hi = u.C + spread;
+    const double spread = RoundUp(std::fabs(u.D) + u.E);
+    double lo = u.C - spread;
+    double hi = u.C + spread;
+    lo -= std::fabs(lo) * 0x1p-51 + kTiny; // both ends rounded outward
+    hi += std::fabs(hi) * 0x1p-51 + kTiny;
     if (!(lo > 0.0 || hi < 0.0)) return false;
     const double atLo = power / lo;
     const double atHi = power / hi;
@@ -194,7 +214,8 @@ inline bool DivideAffine(double power, const TAffine& u, TAffine& out) {
     const double deviation = 0.5 * std::fabs(offEnds - offTangent);
     const double sizes = std::fabs(atLo) + std::fabs(atHi) + std::fabs(offTangent) +
                          std::fabs(slope) * (std::max(std::fabs(lo), std::fabs(hi)) + Magnitude(u));
-    out = {slope * u.C + offset, slope * u.D, std::fabs(slope) * u.E + deviation + kRounding * sizes + kTiny};
+    out = {slope * u.C + offset, slope * u.D,
+           RoundUp(std::fabs(slope) * u.E + deviation + 16 * kUnit * sizes)};
     return std::isfinite(sizes) && IsModest(out);
 }
 
@@ -203,8 +224,8 @@ bool ProvesNoStopByAffineForms(const TCalcState& s, double xLo, double xHi) {
     if (n < 1) return false;
     const double middle = 0.5 * xLo + 0.5 * xHi;
     const double half = 0.5 * (xHi - xLo);
-    TAffine u{middle, half, kRounding * (std::fabs(middle) + half) + kTiny}; // RL_U
-    TAffine current{};                                                       // RL_I
+    TAffine u{middle, half, RoundUp(4 * kUnit * (std::fabs(middle) + half))}; // RL_U
+    TAffine current{};                                                         // RL_I
     const TRegenerator& last = s.Regs[static_cast<size_t>(n)];
     if (!DivideAffine(last.RL_P, u, current)) return false;
     TAffine rrI = current;
@@ -221,7 +242,7 @@ bool ProvesNoStopByAffineForms(const TCalcState& s, double xLo, double xHi) {
     const TAffine uCalc = AddAffine(u, rrU);
     if (!IsModest(uCalc)) return false;
     const double highest = uCalc.C + std::fabs(uCalc.D) + uCalc.E;
-    return highest + kRounding * Magnitude(uCalc) < static_cast<double>(s.U_RP);
+    return highest + 4 * kUnit * Magnitude(uCalc) + kTiny < static_cast<double>(s.U_RP);
 }
 
 } // namespace
@@ -231,34 +252,66 @@ bool ProvesNoStop(const TCalcState& s, double xLo, double xHi) {
 }
 
 // ---- the search for the final step -----------------------------------------------------------------
+//
+// The search halves ranges until a proof skips them or they are short enough to step. A proof costs
+// several step evaluations, and on some chains proofs keep failing; the search therefore keeps an
+// account of its extra work, in units of one record update of a step: an evaluation out of the loop's
+// order or a proof attempt is paid from it, a proven range pays in the steps it skips, and every step
+// made in order pays in kStepShare of itself. Without enough in the account a range is stepped in
+// order, plainly, just long enough to pay for the next attempt. Every step up to the final one is
+// either skipped or stepped once, so the whole search costs at most (1 + kStepShare) times the
+// stepping loop, plus kStartCredit record updates.
 
 namespace {
 
 // Ranges of at most this many steps are stepped exactly.
 constexpr int64_t kLeafSteps = 8;
 
+constexpr double kStepShare = 0.125;
+constexpr double kStartCredit = 4096.0;
+
+// What a proof attempt costs, in record updates of a chain of n regenerators: measured, with room.
+constexpr double IntervalProofCost(int n) {
+    return 2.0 * n + 30.0;
+}
+constexpr double AffineProofCost(int n) {
+    return 8.0 * n + 40.0;
+}
+
 class TFinalStepSearch {
 public:
     TFinalStepSearch(const TCalcState& s, const TStepSequence& steps, TSearchStats& stats)
         : s_(s), steps_(steps), stats_(stats), scratch_(std::make_unique<TCalcState>(s)),
-          target_(static_cast<double>(s.U_RP)) {}
+          target_(static_cast<double>(s.U_RP)), records_(s.NumRegs),
+          attemptCost_(records_ + IntervalProofCost(s.NumRegs) + AffineProofCost(s.NumRegs)) {}
 
     // The first step in first..last that stops the loop, or -1; none of them may have x > U_RP.
     int64_t FirstStop(int64_t first, int64_t last) {
-        if (last < first) return -1;
-        if (last - first < kLeafSteps) {
-            for (int64_t k = first; k <= last; ++k)
-                if (StopsAt(k)) return k;
-            return -1;
+        while (first <= last) {
+            const int64_t size = last - first + 1;
+            if (size <= kLeafSteps) return StepPlainly(first, last);
+            if (credit_ < attemptCost_) {
+                // Step in order until the account pays for an attempt again.
+                const auto wanted =
+                    static_cast<int64_t>(std::ceil((attemptCost_ - credit_) / (kStepShare * records_)));
+                const int64_t count = std::min(size, std::max(wanted, kLeafSteps));
+                const int64_t found = StepPlainly(first, first + count - 1);
+                if (found >= 0) return found;
+                first += count;
+                continue;
+            }
+            // A range that ends in a stop holds one: no proof is tried for it, it is halved at once.
+            if (last != lastStep_) credit_ -= records_;
+            if (!StopsAt(last) && Proves(first, last)) {
+                credit_ += static_cast<double>(size) * records_;
+                return -1;
+            }
+            const int64_t mid = first + (last - first) / 2;
+            const int64_t found = FirstStop(first, mid);
+            if (found >= 0) return found;
+            first = mid + 1;
         }
-        // A range that ends in a stop holds one: no proof is tried for it, it is halved at once.
-        if (!StopsAt(last)) {
-            ++stats_.ProofAttempts;
-            if (ProvesNoStop(s_, steps_.At(first), steps_.At(last))) return -1;
-        }
-        const int64_t mid = first + (last - first) / 2;
-        const int64_t found = FirstStop(first, mid);
-        return found >= 0 ? found : FirstStop(mid + 1, last);
+        return -1;
     }
 
     // Whether the step faults or leaves U_Calc >= U_RP, evaluated in a scratch table.
@@ -276,11 +329,45 @@ public:
     }
 
 private:
+    // Steps first..last in order as the stepping loop does, x a running sum; the first that stops, or -1.
+    int64_t StepPlainly(int64_t first, int64_t last) {
+        stats_.ExactEvaluations += last - first + 1;
+        credit_ += kStepShare * records_ * static_cast<double>(last - first + 1);
+        double x = steps_.At(first);
+        int64_t k = first;
+        try {
+            for (;; ++k) {
+                EvaluateChain(*scratch_, x);
+                if (!(target_ > scratch_->U_Calc)) break;
+                if (k == last) return -1;
+                x = x + U_Step;
+            }
+        } catch (const EMathError&) {
+        }
+        stats_.ExactEvaluations -= last - k;
+        lastStep_ = k;
+        lastStops_ = true;
+        return k;
+    }
+
+    bool Proves(int64_t first, int64_t last) {
+        ++stats_.ProofAttempts;
+        const double xLo = steps_.At(first);
+        const double xHi = steps_.At(last);
+        credit_ -= IntervalProofCost(s_.NumRegs);
+        if (ProvesNoStopByIntervals(s_, xLo, xHi)) return true;
+        credit_ -= AffineProofCost(s_.NumRegs);
+        return ProvesNoStopByAffineForms(s_, xLo, xHi);
+    }
+
     const TCalcState& s_;
     const TStepSequence& steps_;
     TSearchStats& stats_;
     std::unique_ptr<TCalcState> scratch_;
     double target_;
+    double records_; // record updates of one step
+    double attemptCost_;
+    double credit_ = kStartCredit;
     int64_t lastStep_ = -1;
     bool lastStops_ = false;
 };
@@ -293,7 +380,7 @@ int64_t FindFinalStep(const TCalcState& s, const TStepSequence& steps, TSearchSt
     // Every step before FirstAbove() has x <= U_RP; that step itself stops the loop in any case.
     // A chain that cannot be fed at this voltage stops at once, which is common: try that step first.
     const int64_t found =
-        steps.FirstAbove() > 1 && search.StopsAt(1) ? 1 : search.FirstStop(1, steps.FirstAbove() - 1);
+        steps.FirstAbove() > 1 && search.StopsAt(1) ? 1 : search.FirstStop(2, steps.FirstAbove() - 1);
     return found >= 0 ? found : steps.FirstAbove();
 }
 

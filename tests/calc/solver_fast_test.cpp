@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -340,6 +341,65 @@ TEST(Enclosure, ProvenRangesHoldNoStop) {
         }
     }
     EXPECT_GT(proven, 100); // the property was exercised
+}
+
+} // namespace
+} // namespace dp
+
+namespace dp {
+namespace {
+
+// ---- chains built against the proofs ------------------------------------------------------------------
+//
+// Cancelling gigaohm sections, chains at their nose point, mixed signs: the proofs fail over long
+// stretches there, and the loop steps those stretches itself. At sizes the literal loop can afford.
+
+struct THardChainCase {
+    const char* Name;
+    std::function<std::unique_ptr<TCalcState>()> Make;
+};
+
+void PrintTo(const THardChainCase& row, std::ostream* os) {
+    *os << row.Name;
+}
+
+class HardChains : public ::testing::TestWithParam<THardChainCase> {};
+
+TEST_P(HardChains, MatchTheLiteralRunBitForBit) {
+    EXPECT_TRUE(FastMatchesLiteral(*GetParam().Make()));
+}
+
+std::unique_ptr<TCalcState> Mixed(uint64_t seed, int n, int32_t u) {
+    std::mt19937_64 rng(seed);
+    return test::MixedSignsChain(rng, n, u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, HardChains,
+    ::testing::Values(
+        THardChainCase{"PairInFrontHugeCurrent", [] { return test::CancellingPairChain(12, 3000, true, 523.0); }},
+        THardChainCase{"PairInFrontSmallCurrent", [] { return test::CancellingPairChain(12, 20000, true, 1e-3); }},
+        THardChainCase{"PairBehind", [] { return test::CancellingPairChain(12, 20000, false, 1e-5); }},
+        THardChainCase{"PairAlone", [] { return test::CancellingPairChain(2, 30000, false, 1.0); }},
+        THardChainCase{"PairNoChoke", [] { return test::CancellingPairChain(5, 5000, true, 50.0, 0); }},
+        THardChainCase{"NosePoint1mV", [] { return test::NosePointChain(200, 100000, 1e-3); }},
+        THardChainCase{"NosePoint10mV", [] { return test::NosePointChain(120, 60000, 1e-2); }},
+        THardChainCase{"NosePointFew", [] { return test::NosePointChain(3, 2000, 1e-4); }},
+        THardChainCase{"Mixed1", [] { return Mixed(1, 190, 1000); }},
+        THardChainCase{"Mixed2", [] { return Mixed(2, 190, 1000); }},
+        THardChainCase{"Mixed3", [] { return Mixed(3, 60, 3000); }},
+        THardChainCase{"Mixed4", [] { return Mixed(4, 20, 10000); }}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// The same families through many seeds of the mixed one, at a few hundred volts.
+TEST(HardChainsRandom, MixedSignsMatchTheLiteralRunBitForBit) {
+    for (uint64_t seed = 100; seed < 400; ++seed) {
+        std::mt19937_64 rng(seed);
+        const int n = 1 + static_cast<int>(rng() % 190);
+        const int32_t u = 100 + static_cast<int32_t>(rng() % 1500);
+        auto s = test::MixedSignsChain(rng, n, u, test::kChokeLoopOhms[seed % 4]);
+        ASSERT_TRUE(FastMatchesLiteral(*s)) << "seed " << seed;
+    }
 }
 
 } // namespace

@@ -1,7 +1,10 @@
 #pragma once
 // Chains for the solver's tests, benchmarks and fuzzing: the chain of equal regenerators that the
-// worked examples use, and random chains of every kind of value.
+// worked examples use, random chains of every kind of value, and three kinds of chain built to be hard
+// for the fast loop's proofs.
+#include "calc/chain_step.h"
 #include "calc/regenerator.h"
+#include "util/math_errors.h"
 
 #include <cmath>
 #include <cstdint>
@@ -58,6 +61,82 @@ inline std::unique_ptr<TCalcState> RandomChain(std::mt19937_64& rng, int32_t u, 
     s->LrpLoopOhms = kChokeLoopOhms[rng() % 4];
     s->U_Calc = older(rng);
     s->StepCount = static_cast<int32_t>(rng() % 1000);
+    return s;
+}
+
+// ---- chains that are hard for the proofs -------------------------------------------------------------
+
+// Two sections of about +2.1 and -2.1 gigaohms, chokes included, whose drops cancel, carrying the
+// current of a regenerator of a large power (about ampsPerVolt * U_RP amperes at the start). In front
+// (sections 1 and 2, regenerator 1 draws nothing) or behind (sections n-1 and n, regenerator n-1 draws
+// nothing) of n - 2 ordinary regenerators.
+inline std::unique_ptr<TCalcState> CancellingPairChain(int n, int32_t u, bool inFront, double ampsPerVolt,
+                                                       int32_t lrpLoopOhms = kExampleChokeOhms) {
+    auto s = MakeChain(n, u, lrpLoopOhms);
+    const int plus = inFront ? 1 : n - 1;
+    TRegenerator& a = s->Regs[static_cast<size_t>(plus)];
+    TRegenerator& b = s->Regs[static_cast<size_t>(plus + 1)];
+    a.RR = 2147483647 - 2 * lrpLoopOhms; // with the chokes: 2147483647 - loop
+    b.RR = -2147483647;                  // with the chokes: -(2147483647 - loop)
+    a.RL_P = 0.0;
+    b.RL_P = ampsPerVolt * u * (u / 2.0);
+    return s;
+}
+
+// U_Calc of one step at x, or +infinity when the step faults.
+inline double NeededVoltage(TCalcState& s, double x) {
+    try {
+        EvaluateChain(s, x);
+    } catch (const EMathError&) {
+        return INFINITY;
+    }
+    return s.U_Calc;
+}
+
+// n regenerators of 256 ohms and 5.5 W whose last one draws the power that puts the chain at its nose
+// point: the needed supply voltage at the first step lies just below U_RP (within gap volts) and rises
+// only slowly from there, so that it stays within millivolts below U_RP for thousands of steps.
+// The power is found by bisection; without a power that gets there the last one draws 5.5 W.
+inline std::unique_ptr<TCalcState> NosePointChain(int n, int32_t u, double gap,
+                                                  int32_t lrpLoopOhms = kExampleChokeOhms) {
+    auto s = MakeChain(n, u, lrpLoopOhms);
+    auto scratch = std::make_unique<TCalcState>(*s);
+    const double x1 = u / 2.0 + 0.1;
+    const double target = u;
+    double lo = 0.0;
+    double hi = 1.0;
+    TRegenerator& last = scratch->Regs[static_cast<size_t>(n)];
+    const auto needed = [&](double p) {
+        last.RL_P = p;
+        return NeededVoltage(*scratch, x1);
+    };
+    if (!(needed(lo) < target)) return s;
+    while (needed(hi) < target) hi *= 2;
+    for (int i = 0; i < 2000 && lo < hi; ++i) {
+        const double mid = lo + (hi - lo) / 2;
+        if (mid <= lo || mid >= hi) break;
+        const double v = needed(mid);
+        if (v < target) {
+            lo = mid;
+            if (target - v < gap) break;
+        } else {
+            hi = mid;
+        }
+    }
+    s->Regs[static_cast<size_t>(n)].RL_P = lo;
+    return s;
+}
+
+// Mixed signs at ordinary sizes: sections of -300..300 ohms, powers of -20..20 W.
+inline std::unique_ptr<TCalcState> MixedSignsChain(std::mt19937_64& rng, int n, int32_t u,
+                                                   int32_t lrpLoopOhms = kExampleChokeOhms) {
+    auto s = MakeChain(n, u, lrpLoopOhms);
+    std::uniform_real_distribution<double> power(-20.0, 20.0);
+    for (int i = 1; i <= n; ++i) {
+        TRegenerator& r = s->Regs[static_cast<size_t>(i)];
+        r.RR = static_cast<int32_t>(rng() % 601) - 300;
+        r.RL_P = power(rng);
+    }
     return s;
 }
 
