@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QTranslator>
 #include <QVBoxLayout>
 
@@ -69,6 +70,9 @@ public:
         QMessageBox box;
         PrepareMessageBox(box, text, caption, icon);
         CentreOnScreen(box);
+        // The box settles its size only as it is shown (a long text such as a deep path wraps then,
+        // anywhere within a word): centre it again on the size it has taken.
+        QTimer::singleShot(0, &box, [&box] { CentreOnScreen(box); });
         box.exec();
     }
 
