@@ -60,9 +60,12 @@ BENCHMARK(RunStepsLiteral)
 // where 200 cannot be fed); 3: 190 regenerators of mixed signs (seed 3).
 std::unique_ptr<dp::TCalcState> HardChain(int64_t family, int32_t u) {
     switch (family) {
-    case 0: return dp::test::CancellingPairChain(12, u, true, 523.0);
-    case 1: return dp::test::CancellingPairChain(12, u, false, 1e-5);
-    case 2: return dp::test::NosePointChain(u >= 100000 ? 200 : 20, u, 1e-3);
+    case 0:
+        return dp::test::CancellingPairChain(12, u, true, 523.0);
+    case 1:
+        return dp::test::CancellingPairChain(12, u, false, 1e-5);
+    case 2:
+        return dp::test::NosePointChain(u >= 100000 ? 200 : 20, u, 1e-3);
     default: {
         std::mt19937_64 rng(3);
         return dp::test::MixedSignsChain(rng, 190, u);
@@ -92,12 +95,10 @@ void HardChainArgs(benchmark::internal::Benchmark* b, int32_t top) {
 }
 
 BENCHMARK_TEMPLATE(HardChainLoop, dp::RunSteps)
-    ->Apply([](auto* b) { HardChainArgs(b, 2147483647); })
-    ->Unit(benchmark::kMillisecond);
+    ->Apply([](auto* b) { HardChainArgs(b, 2147483647); }) -> Unit(benchmark::kMillisecond);
 // The literal loop up to 10^5 V; beyond, its time grows in proportion to the steps.
 BENCHMARK_TEMPLATE(HardChainLoop, dp::RunStepsLiteral)
-    ->Apply([](auto* b) { HardChainArgs(b, 100000); })
-    ->Unit(benchmark::kMillisecond);
+    ->Apply([](auto* b) { HardChainArgs(b, 100000); }) -> Unit(benchmark::kMillisecond);
 
 } // namespace
 

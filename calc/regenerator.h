@@ -44,23 +44,27 @@ enum class TChoke { R24, R16, R6, None };
 // Loop resistance of the chokes of one section: twice the nominal value (48, 32, 12, 0 ohms).
 constexpr int32_t ChokeLoopOhms(TChoke c) {
     switch (c) {
-    case TChoke::R24: return 48;
-    case TChoke::R16: return 32;
-    case TChoke::R6: return 12;
-    case TChoke::None: return 0;
+    case TChoke::R24:
+        return 48;
+    case TChoke::R16:
+        return 32;
+    case TChoke::R6:
+        return 12;
+    case TChoke::None:
+        return 0;
     }
     return 0;
 }
 
 struct TCalcState {
     std::array<TRegenerator, MaxRegs + 1> Regs{}; // Regs[1..MaxRegs]; index 0 is never used
-    uint8_t NumRegs = 0;                           // records 1..NumRegs form the chain
-    int32_t U_RP = 0;                              // supply voltage, V
-    double U_Calc = 0.0;                           // supply voltage the chain needs at the final step, V
-    int32_t StepCount = 0;                         // solver steps of the last calculation
-    int32_t LrpLoopOhms = 0;                       // added by the chokes to every section, ohms
-    bool DebugLog = false;                         // log debug lines too
-    std::string NowText;                           // local time of day, leads the log's first line
+    uint8_t NumRegs = 0;                          // records 1..NumRegs form the chain
+    int32_t U_RP = 0;                             // supply voltage, V
+    double U_Calc = 0.0;                          // supply voltage the chain needs at the final step, V
+    int32_t StepCount = 0;                        // solver steps of the last calculation
+    int32_t LrpLoopOhms = 0;                      // added by the chokes to every section, ohms
+    bool DebugLog = false;                        // log debug lines too
+    std::string NowText;                          // local time of day, leads the log's first line
 };
 
 // Sets the inputs and the computed fields of record index (1..MaxRegs) to their initial values;

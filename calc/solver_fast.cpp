@@ -153,8 +153,8 @@ bool ProvesNoStopByIntervals(const TCalcState& s, double xLo, double xHi) {
 
 namespace {
 
-constexpr double kUnit = 0x1p-53;   // the largest relative rounding of one operation, to nearest
-constexpr double kTiny = DBL_MIN;   // absolute margin for results near the underflow range
+constexpr double kUnit = 0x1p-53; // the largest relative rounding of one operation, to nearest
+constexpr double kTiny = DBL_MIN; // absolute margin for results near the underflow range
 constexpr double kLargest = DBL_MAX / 16;
 
 struct TAffine {
@@ -225,7 +225,7 @@ bool ProvesNoStopByAffineForms(const TCalcState& s, double xLo, double xHi) {
     const double middle = 0.5 * xLo + 0.5 * xHi;
     const double half = 0.5 * (xHi - xLo);
     TAffine u{middle, half, RoundUp(4 * kUnit * (std::fabs(middle) + half))}; // RL_U
-    TAffine current{};                                                         // RL_I
+    TAffine current{};                                                        // RL_I
     const TRegenerator& last = s.Regs[static_cast<size_t>(n)];
     if (!DivideAffine(last.RL_P, u, current)) return false;
     TAffine rrI = current;

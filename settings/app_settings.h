@@ -57,8 +57,9 @@ void SetSettingsPath(const std::string& path);
 // U_RP, the stored regenerators (appended one by one, each with its stored values), the source
 // power and the choke (checked, which recalculates when the selection changes), and the window's
 // outer size and position (its designed size on the primary screen when the stored window would be
-// smaller than usable or lie too far off every screen to be reached). A missing file, section or key gives the default; a file that cannot be
-// read stops the reading, leaves a debug line in the log, and the chain still gets one regenerator.
+// smaller than usable or lie too far off every screen to be reached). A missing file, section or key gives
+// the default; a file that cannot be read stops the reading, leaves a debug line in the log, and the chain
+// still gets one regenerator.
 void LoadSettings(ISettingsTarget& target);
 
 // One key as SaveSettings writes it.

@@ -18,10 +18,18 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-[[noreturn]] inline void RaiseZeroDivide() { throw EMathError(kZeroDivideText); }
-[[noreturn]] inline void RaiseInvalidOp() { throw EMathError(kInvalidOpText); }
-[[noreturn]] inline void RaiseOverflow() { throw EMathError(kOverflowText); }
-[[noreturn]] inline void RaiseIntOverflow() { throw EMathError(kIntOverflowText); }
+[[noreturn]] inline void RaiseZeroDivide() {
+    throw EMathError(kZeroDivideText);
+}
+[[noreturn]] inline void RaiseInvalidOp() {
+    throw EMathError(kInvalidOpText);
+}
+[[noreturn]] inline void RaiseOverflow() {
+    throw EMathError(kOverflowText);
+}
+[[noreturn]] inline void RaiseIntOverflow() {
+    throw EMathError(kIntOverflowText);
+}
 
 // A result computed from finite operands: infinity means overflow, NaN an invalid operation.
 inline double CheckResult(double r) {
@@ -39,7 +47,11 @@ inline double CheckedDiv(double a, double b) {
     }
     return CheckResult(a / b);
 }
-inline double CheckedMul(double a, double b) { return CheckResult(a * b); }
-inline double CheckedAdd(double a, double b) { return CheckResult(a + b); }
+inline double CheckedMul(double a, double b) {
+    return CheckResult(a * b);
+}
+inline double CheckedAdd(double a, double b) {
+    return CheckResult(a + b);
+}
 
 } // namespace dp

@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <random>
@@ -377,8 +377,10 @@ std::unique_ptr<TCalcState> Mixed(uint64_t seed, int n, int32_t u) {
 INSTANTIATE_TEST_SUITE_P(
     Families, HardChains,
     ::testing::Values(
-        THardChainCase{"PairInFrontHugeCurrent", [] { return test::CancellingPairChain(12, 3000, true, 523.0); }},
-        THardChainCase{"PairInFrontSmallCurrent", [] { return test::CancellingPairChain(12, 20000, true, 1e-3); }},
+        THardChainCase{"PairInFrontHugeCurrent",
+                       [] { return test::CancellingPairChain(12, 3000, true, 523.0); }},
+        THardChainCase{"PairInFrontSmallCurrent",
+                       [] { return test::CancellingPairChain(12, 20000, true, 1e-3); }},
         THardChainCase{"PairBehind", [] { return test::CancellingPairChain(12, 20000, false, 1e-5); }},
         THardChainCase{"PairAlone", [] { return test::CancellingPairChain(2, 30000, false, 1.0); }},
         THardChainCase{"PairNoChoke", [] { return test::CancellingPairChain(5, 5000, true, 50.0, 0); }},

@@ -128,7 +128,8 @@ TEST_P(WorkedExampleTest, MatchesTheExampleAndTheReferenceBits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, WorkedExampleTest,
-                         ::testing::Combine(::testing::ValuesIn(kRunners), ::testing::ValuesIn(kWorkedExamples)),
+                         ::testing::Combine(::testing::ValuesIn(kRunners),
+                                            ::testing::ValuesIn(kWorkedExamples)),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param).name) + "_" +
                                     std::get<1>(info.param).Name;
