@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libgl-dev qt6-qpa-plugins qt6-translations-l10n
     libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format-14
     xvfb xauth openbox x11-utils xdotool poppler-utils
     fonts-liberation2 fonts-crosextra-carlito fonts-dejavu-core
     locales
