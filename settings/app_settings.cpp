@@ -1,6 +1,8 @@
 #include "settings/app_settings.h"
 
 #include "settings/profile/profile.h"
+#include "settings/settings_location.h"
+#include "util/atomic_file.h"
 #include "util/uStrUtils.h"
 
 #include <QCoreApplication>
@@ -10,10 +12,17 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dp {
 
@@ -31,9 +40,11 @@ constexpr int32_t kDefaultChoke = 16;
 constexpr int32_t kMinPosition = -32768;
 constexpr int32_t kMaxPosition = 32767;
 
-std::string& PathOverride() {
-    static std::string path;
-    return path;
+// The location set by the tests, if any. Never destroyed, like the chosen location below: the
+// settings are also saved on the way out of exit(), after static objects have been destroyed.
+std::optional<TSettingsLocation>& LocationOverride() {
+    static auto* location = new std::optional<TSettingsLocation>();
+    return *location;
 }
 
 std::string ExecutablePath() {
@@ -44,6 +55,14 @@ std::string ExecutablePath() {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::string() : self.string();
+}
+
+// The user's home folder: HOME, else the one the password database gives.
+const char* HomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') return home;
+    const passwd* entry = ::getpwuid(::geteuid());
+    return entry != nullptr ? entry->pw_dir : nullptr;
 }
 
 std::string RegSection(int n) {
@@ -221,17 +240,32 @@ std::string SettingsPathFor(const std::string& executable) {
     return executable + ".ini";
 }
 
+TSettingsLocation SettingsLocation() {
+    if (LocationOverride()) return *LocationOverride();
+    // Chosen once, at the first load: a folder that turns writable or read-only later changes
+    // nothing for this run, which reads and writes the same file.
+    static const auto* chosen = new TSettingsLocation(ChooseSettingsLocation(
+        SettingsPathFor(ExecutablePath()), UserConfigFolder(std::getenv("XDG_CONFIG_HOME"), HomeFolder())));
+    return *chosen;
+}
+
 std::string SettingsPath() {
-    if (!PathOverride().empty()) return PathOverride();
-    return SettingsPathFor(ExecutablePath());
+    return SettingsLocation().writePath;
+}
+
+void SetSettingsLocation(const TSettingsLocation& location) {
+    LocationOverride() = location;
 }
 
 void SetSettingsPath(const std::string& path) {
-    PathOverride() = path;
+    if (path.empty())
+        LocationOverride().reset();
+    else
+        LocationOverride() = TSettingsLocation{path, path, false};
 }
 
 void LoadSettings(ISettingsTarget& target) {
-    const TSettingsReader reader(SettingsPath());
+    const TSettingsReader reader(SettingsLocation().readPath);
     if (!ReadSettings(target, reader)) target.AddDebugLog("Нет доступа к файлу INI !!!");
     // The solver needs a chain: a file that could not be read still leaves one regenerator.
     if (target.CalcState().NumRegs == 0) target.AppendRegenerator();
@@ -282,15 +316,35 @@ std::vector<TSetting> SettingsToWrite(const ISettingsTarget& target) {
     return settings;
 }
 
+namespace {
+
+// The text a save starts from: the file saved to; while the user's own file does not exist yet, the
+// file the settings were read from (the one shipped beside the executable), so its other sections
+// and comments carry over.
+TProfileWriter StartingText(const TSettingsLocation& location) {
+    struct stat st;
+    if (location.readPath != location.writePath && ::lstat(location.writePath.c_str(), &st) != 0 &&
+        errno == ENOENT) {
+        const TProfileReader shipped(location.readPath);
+        return TProfileWriter::FromText(shipped.LoadStatus() == TProfileStatus::Found ? shipped.Text()
+                                                                                      : std::string());
+    }
+    return TProfileWriter(location.writePath);
+}
+
+} // namespace
+
 void SaveSettings(const ISettingsTarget& target) {
-    TProfileWriter writer(SettingsPath());
+    const TSettingsLocation location = SettingsLocation();
+    TProfileWriter writer = StartingText(location);
     if (writer.LoadStatus() == TProfileStatus::ReadError) return;
     for (const TSetting& setting : SettingsToWrite(target)) {
         writer.WriteString(setting.section, setting.key, setting.value);
     }
+    if (location.createFolder && !CreateFoldersOf(location.writePath, 0700)) return;
     // Replaced atomically: a crash or a full disk leaves the old file or the new one, never half.
     // A failure (a read-only folder) loses this run's settings without a message.
-    writer.Commit();
+    ReplaceFileAtomically(location.writePath, writer.Text());
 }
 
 } // namespace dp

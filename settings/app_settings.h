@@ -1,7 +1,9 @@
 #pragma once
 // Loading and saving the program's settings: the chain, the options and the window geometry, in an
-// INI file beside the executable (same folder, same base name, extension ".ini").
+// INI file beside the executable (same folder, same base name, extension ".ini"), or in the user's
+// configuration folder when the program cannot save beside itself (settings/settings_location.h).
 #include "calc/regenerator.h"
+#include "settings/settings_location.h"
 
 #include <QSize>
 
@@ -48,9 +50,15 @@ public:
 // name without one ("raschet-dp" -> "raschet-dp.ini"). A dot that starts the name is no extension.
 std::string SettingsPathFor(const std::string& executable);
 
-// The settings file in use: the one set by SetSettingsPath, else the running executable's.
+// Where the settings of this run are read and saved: the location set by SetSettingsLocation or
+// SetSettingsPath, else the one chosen for the running executable (ChooseSettingsLocation) at the
+// first call, the load at start-up, and kept for the whole run.
+TSettingsLocation SettingsLocation();
+// The file the settings are saved to.
 std::string SettingsPath();
-// Points loading and saving at another file (tests); an empty path returns to the executable's.
+// Points loading and saving at other files (tests).
+void SetSettingsLocation(const TSettingsLocation& location);
+// Points loading and saving at one file (tests); an empty path returns to the executable's.
 void SetSettingsPath(const std::string& path);
 
 // Reads the stored settings into the target at start-up, right after the table has been reset:
@@ -75,7 +83,9 @@ struct TSetting {
 std::vector<TSetting> SettingsToWrite(const ISettingsTarget& target);
 
 // Writes the settings of the target (the same keys, in the order they are read) into the file,
-// keeping every other line of it. The file is replaced at once or not at all; a failure is silent.
+// keeping every other line of it (the user's own file starts as a copy of the file it was read
+// from, and its folder is made when missing). The file is replaced at once or not at all; a failure
+// is silent.
 void SaveSettings(const ISettingsTarget& target);
 
 } // namespace dp

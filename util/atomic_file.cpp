@@ -212,26 +212,44 @@ int Fill(const TTemporary& temp, const struct stat* old, std::string_view conten
     return 0;
 }
 
-int Replace(const std::string& path, std::string_view content) {
-    if (path.empty() || path.find('\0') != std::string::npos) return EINVAL;
-    std::string folder, target;
-    if (const int error = ResolveTarget(path, &folder, &target)) return error;
-    const TFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Get() < 0) return errno;
-
-    struct stat old;
+// The folder a replace of `path` writes in and the file it replaces, after every check that needs
+// no write: the path resolved through its links, the folder open, the existing file (if any) a
+// regular file the user may write.
+struct TTarget {
+    TFd dir;
+    std::string name;
+    struct stat old {};
     bool exists = false;
-    if (::fstatat(dir.Get(), target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
-        exists = true;
-        if (S_ISLNK(old.st_mode)) return ELOOP; // a link put there since the path was followed
-        if (S_ISDIR(old.st_mode)) return EISDIR;
-        if (!S_ISREG(old.st_mode)) return EINVAL;
+};
+
+int OpenTarget(const std::string& path, TTarget* t) {
+    if (path.empty() || path.find('\0') != std::string::npos) return EINVAL;
+    std::string folder;
+    if (const int error = ResolveTarget(path, &folder, &t->name)) return error;
+    t->dir.Reset(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (t->dir.Get() < 0) return errno;
+
+    if (::fstatat(t->dir.Get(), t->name.c_str(), &t->old, AT_SYMLINK_NOFOLLOW) == 0) {
+        t->exists = true;
+        if (S_ISLNK(t->old.st_mode)) return ELOOP; // a link put there since the path was followed
+        if (S_ISDIR(t->old.st_mode)) return EISDIR;
+        if (!S_ISREG(t->old.st_mode)) return EINVAL;
         // A file the user made read-only stays as it is, even for root and in a writable folder.
-        if ((old.st_mode & 0222) == 0) return EACCES;
-        if (::faccessat(dir.Get(), target.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+        if ((t->old.st_mode & 0222) == 0) return EACCES;
+        if (::faccessat(t->dir.Get(), t->name.c_str(), W_OK, AT_EACCESS) != 0) return errno;
     } else if (errno != ENOENT) {
         return errno;
     }
+    return 0;
+}
+
+int Replace(const std::string& path, std::string_view content) {
+    TTarget t;
+    if (const int error = OpenTarget(path, &t)) return error;
+    const TFd& dir = t.dir;
+    const std::string& target = t.name;
+    const struct stat& old = t.old;
+    const bool exists = t.exists;
 
     RemoveStaleTemporaries(dir.Get(), target);
 
@@ -271,6 +289,15 @@ int Replace(const std::string& path, std::string_view content) {
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view content, int* error) {
     const int result = Replace(path, content);
+    if (error != nullptr) *error = result;
+    return result == 0;
+}
+
+bool CanReplaceFile(const std::string& path, int* error) {
+    TTarget t;
+    int result = OpenTarget(path, &t);
+    // The temporary is created in the folder and renamed there.
+    if (result == 0 && ::faccessat(t.dir.Get(), ".", W_OK | X_OK, AT_EACCESS) != 0) result = errno;
     if (error != nullptr) *error = result;
     return result == 0;
 }

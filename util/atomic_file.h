@@ -30,6 +30,11 @@ namespace dp {
 // false on failure, with the errno value in *error when given.
 bool ReplaceFileAtomically(const std::string& path, std::string_view content, int* error = nullptr);
 
+// Whether ReplaceFileAtomically(path, ...) would be allowed to replace the file, judged without
+// writing anything: the same checks of the file, and a folder the user may create files in. False,
+// with the errno value in *error when given, when it would be refused.
+bool CanReplaceFile(const std::string& path, int* error = nullptr);
+
 namespace atomic_file_detail {
 // Whether the unnamed temporary may be used (true by default); tests switch it off to check the
 // named one, which the program falls back to on file systems without unnamed files.

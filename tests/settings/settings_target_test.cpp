@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRect>
 #include <QTemporaryDir>
 
@@ -198,6 +199,45 @@ TEST_F(SettingsWithoutWindow, RealsWrittenWithACommaSurviveARunWithThePoint) {
     ResetTable(again.State);
     LoadSettings(again);
     expectValues(again.State);
+}
+
+// An installed program: the shipped file beside the executable gives the starting values, and the
+// save goes into the user's own file in folders it makes, starting from the shipped file's text; the
+// shipped file stays as it was, and the next run reads the user's file.
+TEST_F(SettingsWithoutWindow, TheUsersOwnFileStartsFromTheShippedOneWhichStaysUntouched) {
+    const std::string shipped =
+        "; shipped by the administrator\n[COMMON]\nU_RP=420\nNumRegs=2\n[REG2]\nRR=300\n"
+        "[REG5]\nRR=555\n";
+    WriteIni(shipped);
+    const std::string own = dir_.filePath(QStringLiteral("config/raschet-dp/raschet-dp.ini")).toStdString();
+    SetSettingsLocation({path_, own, true});
+    LoadSettings(target_);
+    EXPECT_EQ(target_.State.U_RP, 420);
+    EXPECT_EQ(target_.State.Regs[2].RR, 300);
+    target_.State.U_RP = 430;
+    SaveSettings(target_);
+    EXPECT_EQ(ReadIni(), shipped);
+    std::ifstream in(own, std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(saved.rfind("; shipped by the administrator\n[COMMON]\nU_RP=430\nNumRegs=2\n", 0), 0u) << saved;
+    EXPECT_NE(saved.find("[REG5]\nRR=555\n"), std::string::npos) << saved;
+    EXPECT_EQ(QFileInfo(dir_.filePath(QStringLiteral("config/raschet-dp"))).permissions() &
+                  (QFile::ReadGroup | QFile::ReadOther),
+              QFile::Permissions());
+
+    // The next run reads the user's file; its save changes only that file.
+    SetSettingsLocation({own, own, true});
+    TRecordingTarget next;
+    ResetTable(next.State);
+    LoadSettings(next);
+    EXPECT_EQ(next.State.U_RP, 430);
+    next.State.U_RP = 440;
+    SaveSettings(next);
+    EXPECT_EQ(ReadIni(), shipped);
+    TRecordingTarget third;
+    ResetTable(third.State);
+    LoadSettings(third);
+    EXPECT_EQ(third.State.U_RP, 440);
 }
 
 } // namespace
