@@ -14,7 +14,27 @@ void RestartTimer(QTimer& timer, int interval) {
 }
 
 QString LongTimeFormatWithoutZone(const QLocale& locale) {
-    return StripZoneFromTimeFormat(locale.timeFormat(QLocale::LongFormat));
+    QString format = StripZoneFromTimeFormat(locale.timeFormat(QLocale::LongFormat));
+    // Russian desktops write the hour without a leading zero (9:05:07); the toolkit's data has one.
+    if (locale.language() == QLocale::Russian) format = HourWithoutLeadingZero(format);
+    return format;
+}
+
+QString HourWithoutLeadingZero(const QString& format) {
+    QString result;
+    result.reserve(format.size());
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == u'\'') quoted = !quoted; // '' inside a literal toggles twice: still inside
+        if (!quoted && c == u'H' && i + 1 < format.size() && format[i + 1] == u'H') {
+            result += u'H';
+            ++i;
+            continue;
+        }
+        result += c;
+    }
+    return result;
 }
 
 QString StripZoneFromTimeFormat(const QString& format) {

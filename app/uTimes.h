@@ -17,12 +17,17 @@ inline constexpr const char* kRangeErrorText = "Range check error";
 void RestartTimer(QTimer& timer, int interval);
 
 // The locale's long time format without its time-zone part: hours, minutes, seconds and the
-// morning/afternoon marker where the locale has one. Quoted literals are kept as they are.
+// morning/afternoon marker where the locale has one, the hour with a leading zero only where the
+// locale's desktop writes one. Quoted literals are kept as they are.
 QString LongTimeFormatWithoutZone(const QLocale& locale);
 
 // A time format with every time-zone token (t, tt, ttt, tttt) removed, together with the brackets
 // around it and the blank that sets it off; quoted literals stay as they are.
 QString StripZoneFromTimeFormat(const QString& format);
+
+// The 24-hour clock's hour with two digits (HH) turned into one without a leading zero (H); quoted
+// literals stay as they are.
+QString HourWithoutLeadingZero(const QString& format);
 
 // The time of day as the log shows it: time formatted with LongTimeFormatWithoutZone(locale).
 QString TimeOfDayText(const QTime& time, const QLocale& locale);

@@ -61,6 +61,13 @@ INSTANTIATE_TEST_SUITE_P(Times, ZoneStripping,
                                            TFormatRow{"NoZone", "HH:mm:ss", "HH:mm:ss"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST(HourWithoutLeadingZero, ShortensOnlyTheTwoDigitHourOutsideLiterals) {
+    EXPECT_EQ(dp::HourWithoutLeadingZero(QStringLiteral("HH:mm:ss")), QStringLiteral("H:mm:ss"));
+    EXPECT_EQ(dp::HourWithoutLeadingZero(QStringLiteral("H:mm:ss")), QStringLiteral("H:mm:ss"));
+    EXPECT_EQ(dp::HourWithoutLeadingZero(QStringLiteral("'HH' HH:mm")), QStringLiteral("'HH' H:mm"));
+    EXPECT_EQ(dp::HourWithoutLeadingZero(QStringLiteral("hh:mm AP")), QStringLiteral("hh:mm AP"));
+}
+
 struct TLocaleRow {
     const char* name;
     const char* locale;
@@ -80,11 +87,13 @@ TEST_P(TimeOfDay, IsTheLocalesLongTimeWithoutTheZone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Times, TimeOfDay,
-                         ::testing::Values(TLocaleRow{"RussianMorning", "ru_RU", 9, 5, 7, "09:05:07"},
+                         ::testing::Values(TLocaleRow{"RussianMorning", "ru_RU", 9, 5, 7, "9:05:07"},
                                            TLocaleRow{"RussianAfternoon", "ru_RU", 14, 3, 27, "14:03:27"},
                                            TLocaleRow{"AmericanMorning", "en_US", 9, 5, 7, "9:05:07 AM"},
                                            TLocaleRow{"AmericanAfternoon", "en_US", 14, 3, 27, "2:03:27 PM"},
+                                           TLocaleRow{"RussianMidnight", "ru_RU", 0, 0, 9, "0:00:09"},
                                            TLocaleRow{"Spanish", "es_ES", 9, 5, 7, "9:05:07"},
+                                           TLocaleRow{"German", "de_DE", 9, 5, 7, "09:05:07"},
                                            TLocaleRow{"Chinese", "zh_CN", 14, 3, 27, "14:03:27"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
