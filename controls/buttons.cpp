@@ -1,5 +1,7 @@
 #include "controls/buttons.h"
 
+#include "controls/pixel_picture.h"
+
 #include <QStyleOptionToolButton>
 #include <QStylePainter>
 
@@ -155,7 +157,8 @@ void TSpeedButton::paintEvent(QPaintEvent*) {
     const QImage glyph = CurrentGlyph();
     const QFontMetrics fm(font());
     const QSize textSize = FCaption.isEmpty() ? QSize() : fm.size(Qt::TextShowMnemonic, FCaption);
-    const QSize glyphSize = glyph.isNull() ? QSize() : glyph.size();
+    const QSize glyphSize =
+        glyph.isNull() ? QSize() : dp::DrawnPictureSize(glyph.size(), dp::DeviceScale(p)).toSize();
     const int gap = (!glyph.isNull() && !FCaption.isEmpty()) ? FSpacing : 0;
     const bool horizontal = FLayout == blGlyphLeft || FLayout == blGlyphRight;
     const int totalW = horizontal ? glyphSize.width() + gap + textSize.width()
@@ -187,7 +190,7 @@ void TSpeedButton::paintEvent(QPaintEvent*) {
         glyphAt = QPoint(x0 + (totalW - glyphSize.width()) / 2, y0 + textSize.height() + gap);
         break;
     }
-    if (!glyph.isNull()) p.drawImage(glyphAt, glyph);
+    if (!glyph.isNull()) dp::DrawPixelPicture(p, glyphAt, glyph);
     if (!FCaption.isEmpty()) {
         p.setFont(font());
         p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));

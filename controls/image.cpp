@@ -1,6 +1,7 @@
 #include "controls/image.h"
 
 #include "controls/accessibility.h"
+#include "controls/pixel_picture.h"
 
 #include <QPainter>
 
@@ -96,7 +97,7 @@ void TImage::paintEvent(QPaintEvent*) {
     if (FDrawn.isNull()) return;
     const QRect target = PictureRect();
     if (target.size() == FDrawn.size())
-        p.drawImage(target.topLeft(), FDrawn);
+        dp::DrawPixelPicture(p, target.topLeft(), FDrawn);
     else
         p.drawImage(target, FDrawn);
 }
