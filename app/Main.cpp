@@ -4,6 +4,7 @@
 #include "app/uTimes.h"
 #include "calc/results.h"
 #include "calc/solver.h"
+#include "controls/contrast.h"
 #include "controls/controls.h"
 #include "controls/dialogs.h"
 #include "settings/app_settings.h"
@@ -45,6 +46,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Расчет токов ДП"));
     setFont(dp::ToQFont(TFont{}));
     CreateComponents();
+    ApplyThemeColors();
     CreateKeys();
     DescribeComponents();
     Schematic = {.Box = PanelSch,
@@ -190,6 +192,11 @@ void TForm1::moveEvent(QMoveEvent* event) {
     RememberOuterFrame();
 }
 
+void TForm1::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && PanelSch != nullptr) ApplyThemeColors();
+}
+
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     ApplyPendingOuterSize();
@@ -306,6 +313,10 @@ void TForm1::WatchForFrame(int triesLeft) {
 
 // ---- Results onto the window ----
 
+QColor TForm1::SchematicColor(uint32_t rgb) {
+    return dp::ReadableOn(QColor::fromRgb(rgb), kSchematicBackground, kMarkContrast);
+}
+
 TLabel* TForm1::SourceLabel(dp::TSourceLabel label) const {
     switch (label) {
     case dp::TSourceLabel::LabRP_U:
@@ -331,7 +342,7 @@ void TForm1::SetSourceCaption(dp::TSourceLabel label, const std::string& text) {
 void TForm1::SetSourceColor(dp::TSourceLabel label, uint32_t rgb) {
     TLabel* l = SourceLabel(label);
     TFont f = l->Font();
-    f.Color = QColor::fromRgb(rgb);
+    f.Color = SchematicColor(rgb);
     l->SetFont(f);
 }
 

@@ -17,6 +17,7 @@
 #include "schematic/groups.h"
 #include "settings/app_settings.h"
 
+#include <QColor>
 #include <QMargins>
 #include <QRect>
 #include <QSize>
@@ -174,14 +175,27 @@ public:
     // The label a source result is written to.
     TLabel* SourceLabel(dp::TSourceLabel label) const;
 
+    // The schematic's own background, the light face of the default theme.
+    static inline const QColor kSchematicBackground{239, 239, 239};
+    // A colour of the results as the schematic shows it: black as it is, the red of a broken limit
+    // dark enough to read on the schematic's background.
+    static QColor SchematicColor(uint32_t rgb);
+    // The contrast the red marks are made for: a little above 4.5, because the smoothed strokes of
+    // the small font mix even their darkest pixels a few percent with the background.
+    static constexpr double kMarkContrast = 4.7;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreateComponents();
+    // The colours taken from the desktop (the option boxes' background, the notice's red made readable
+    // on the window) and the schematic's own background; again whenever the desktop theme changes.
+    void ApplyThemeColors();
     // Keyboard and screen readers (Main_access.cpp): the action keys, the names of the controls, a
     // group's descriptions and its place in the tab order; appending and removing a group with them.
     void CreateKeys();

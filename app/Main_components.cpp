@@ -2,6 +2,7 @@
 // that builds a component from its row.
 #include "app/Main.h"
 
+#include "controls/contrast.h"
 #include "controls/controls.h"
 
 #include <QApplication>
@@ -33,7 +34,13 @@ enum class TFontKind {
     Inherit, // whatever the parent has (non-control widgets)
 };
 
-enum class TColorKind { Parent, ButtonFace };
+// Background of a control: the parent's, the desktop's button face, or the desktop's window background;
+// the desktop's colours are taken again when the desktop theme changes.
+enum class TColorKind { Parent, ButtonFace, Window };
+
+// Font colour of a row that follows the desktop's text colour (options, captions and buttons); the
+// schematic keeps the colours that carry its meaning on its own light background.
+constexpr uint32_t kDesktopText = 0xFFFFFFFF;
 
 struct TComponentSpec {
     QObject* (*Make)(TForm1&, const TComponentSpec&, QWidget* parent); // kind = the member's type
@@ -108,39 +115,43 @@ const TComponentSpec kComponents[] = {
     {COMPONENT(LabRP_P), .Parent = "PanelSch", .Bounds = {24, 128, 37, 13}, .Caption = "Pдп = ?",
      .Transparent = true},
     {COMPONENT(PanelP), .Parent = "PanelSch", .Bounds = {15, 199, 138, 58}, .Caption = "Мощность источника",
-     .Align = alCustom, .TabOrder = 0},
-    {COMPONENT(ch75W), .Parent = "PanelP", .Bounds = {8, 16, 57, 17}, .Caption = "75 Вт", .Checked = true,
-     .TabOrder = 0, .OnClick = &TForm1::ch75WClick},
-    {COMPONENT(ch150W), .Parent = "PanelP", .Bounds = {8, 32, 57, 17}, .Caption = "150 Вт", .TabOrder = 1,
-     .OnClick = &TForm1::ch75WClick},
+     .FontColor = kDesktopText, .Align = alCustom, .Color = TColorKind::Window, .TabOrder = 0},
+    {COMPONENT(ch75W), .Parent = "PanelP", .Bounds = {8, 16, 57, 17}, .Caption = "75 Вт",
+     .FontColor = kDesktopText, .Checked = true, .TabOrder = 0, .OnClick = &TForm1::ch75WClick},
+    {COMPONENT(ch150W), .Parent = "PanelP", .Bounds = {8, 32, 57, 17}, .Caption = "150 Вт",
+     .FontColor = kDesktopText, .TabOrder = 1, .OnClick = &TForm1::ch75WClick},
     {COMPONENT(PanelLRP), .Parent = "PanelSch", .Bounds = {160, 200, 193, 57}, .Caption = "Дроссель ДП, Ом",
-     .TabOrder = 1},
+     .FontColor = kDesktopText, .Color = TColorKind::Window, .TabOrder = 1},
     {COMPONENT(imLRP), .Parent = "PanelLRP", .Bounds = {8, 18, 25, 15}, .Picture = ":/pictures/choke.bmp"},
     {COMPONENT(chR_LRP_24), .Parent = "PanelLRP", .Bounds = {112, 16, 57, 17}, .Caption = "24 РЛ",
-     .Checked = true, .TabOrder = 0, .OnClick = &TForm1::ch75WClick},
+     .FontColor = kDesktopText, .Checked = true, .TabOrder = 0, .OnClick = &TForm1::ch75WClick},
     {COMPONENT(chR_LRP_16), .Parent = "PanelLRP", .Bounds = {40, 16, 57, 17}, .Caption = "16 SM",
-     .TabOrder = 1, .OnClick = &TForm1::ch75WClick},
-    {COMPONENT(chR_LRP_6), .Parent = "PanelLRP", .Bounds = {24, 32, 33, 17}, .Caption = "6", .Visible = false,
-     .TabOrder = 2, .OnClick = &TForm1::ch75WClick},
+     .FontColor = kDesktopText, .TabOrder = 1, .OnClick = &TForm1::ch75WClick},
+    {COMPONENT(chR_LRP_6), .Parent = "PanelLRP", .Bounds = {24, 32, 33, 17}, .Caption = "6",
+     .FontColor = kDesktopText, .Visible = false, .TabOrder = 2, .OnClick = &TForm1::ch75WClick},
     {COMPONENT(chR_LRP_0), .Parent = "PanelLRP", .Bounds = {64, 32, 121, 17}, .Caption = "0 (без дросселя)",
-     .Visible = false, .Color = TColorKind::ButtonFace, .TabOrder = 3, .OnClick = &TForm1::ch75WClick},
-    {COMPONENT(GroupBox1), .Parent = "PanelSch", .Bounds = {360, 200, 209, 57}, .Caption = "", .TabOrder = 2},
+     .FontColor = kDesktopText, .Visible = false, .Color = TColorKind::ButtonFace, .TabOrder = 3,
+     .OnClick = &TForm1::ch75WClick},
+    {COMPONENT(GroupBox1), .Parent = "PanelSch", .Bounds = {360, 200, 209, 57}, .Caption = "",
+     .FontColor = kDesktopText, .Color = TColorKind::Window, .TabOrder = 2},
     {COMPONENT(ButScr), .Parent = "GroupBox1", .Bounds = {8, 20, 89, 21}, .Caption = "Скриншот...",
+     .FontColor = kDesktopText,
      .Hint = "Для выбора имени файла зажать клавишу Shift\nCtrl+S; с выбором имени файла Ctrl+Shift+S",
      .OnClick = &TForm1::ButScrClick, .OnMouseDown = &TForm1::ButScrMouseDown},
     {COMPONENT(Button1), .Parent = "GroupBox1", .Bounds = {104, 20, 89, 22}, .Caption = "Печать...",
-     .Hint = "Печать окна (Ctrl+P)", .TabOrder = 0, .OnClick = &TForm1::Button1Click},
-    {COMPONENT(PanelButs), .Parent = "Form1", .Bounds = {0, 273, 818, 72}, .Caption = "", .Dock = TDock::Top,
-     .TabOrder = 2},
+     .FontColor = kDesktopText, .Hint = "Печать окна (Ctrl+P)", .TabOrder = 0,
+     .OnClick = &TForm1::Button1Click},
+    {COMPONENT(PanelButs), .Parent = "Form1", .Bounds = {0, 273, 818, 72}, .Caption = "",
+     .FontColor = kDesktopText, .Dock = TDock::Top, .TabOrder = 2},
     {COMPONENT(ButADD), .Parent = "PanelButs", .Bounds = {8, 12, 33, 22}, .Caption = "+",
-     .Font = TFontKind::Bold10, .Hint = "Добавить регенератор (+ или Ctrl++)",
+     .Font = TFontKind::Bold10, .FontColor = kDesktopText, .Hint = "Добавить регенератор (+ или Ctrl++)",
      .OnClick = &TForm1::ButADDClick},
     {COMPONENT(ButDel), .Parent = "PanelButs", .Bounds = {47, 12, 33, 22}, .Caption = "-",
-     .Font = TFontKind::Bold10, .Hint = "Удалить последний регенератор (- или Ctrl+-)",
-     .OnClick = &TForm1::ButDelClick},
+     .Font = TFontKind::Bold10, .FontColor = kDesktopText,
+     .Hint = "Удалить последний регенератор (- или Ctrl+-)", .OnClick = &TForm1::ButDelClick},
     {COMPONENT(ButHelp), .Parent = "PanelButs", .Bounds = {96, 12, 23, 22}, .Caption = "",
-     .Font = TFontKind::Bold10, .Hint = "Справка (F1)", .Picture = ":/pictures/help.bmp",
-     .OnClick = &TForm1::ButHelpClick},
+     .Font = TFontKind::Bold10, .FontColor = kDesktopText, .Hint = "Справка (F1)",
+     .Picture = ":/pictures/help.bmp", .OnClick = &TForm1::ButHelpClick},
     {COMPONENT(LabImposs), .Parent = "PanelButs", .Bounds = {8, 48, 308, 16},
      .Caption = "НЕВОЗМОЖНо                                           123", .Font = TFontKind::Bold10,
      .FontColor = 0xFF0000},
@@ -173,7 +184,7 @@ TFont FontOf(const TComponentSpec& row) {
         f.Charset = RUSSIAN_CHARSET;
         break;
     }
-    f.Color = QColor::fromRgb(row.FontColor);
+    f.Color = row.FontColor == kDesktopText ? TColor() : QColor::fromRgb(row.FontColor);
     return f;
 }
 
@@ -185,6 +196,11 @@ QImage PictureOf(const TComponentSpec& row) {
     return row.Picture != nullptr ? QImage(QString::fromUtf8(row.Picture)) : QImage();
 }
 
+QColor DesktopColor(TColorKind kind) {
+    return QApplication::palette().color(kind == TColorKind::ButtonFace ? QPalette::Button
+                                                                        : QPalette::Window);
+}
+
 // What every control of the model takes from its row.
 template <class T> void ApplyControl(T& c, const TComponentSpec& row) {
     c.SetFont(FontOf(row));
@@ -193,7 +209,7 @@ template <class T> void ApplyControl(T& c, const TComponentSpec& row) {
         c.SetHint(QString::fromUtf8(row.Hint));
         c.SetShowHint(true);
     }
-    if (row.Color == TColorKind::ButtonFace) c.SetColor(QApplication::palette().color(QPalette::Button));
+    if (row.Color != TColorKind::Parent) c.SetColor(DesktopColor(row.Color));
     c.SetAlign(row.Align);
 }
 
@@ -366,6 +382,29 @@ void TForm1::CreateComponents() {
         }
     };
     chain(this);
+}
+
+void TForm1::ApplyThemeColors() {
+    for (const TComponentSpec& row : kComponents) {
+        if (row.Color == TColorKind::Parent) continue;
+        QObject* object = findChild<QObject*>(QString::fromUtf8(row.Name));
+        if (auto* c = dynamic_cast<TGroupBox*>(object))
+            c->SetColor(DesktopColor(row.Color));
+        else if (auto* c = dynamic_cast<TRadioButton*>(object))
+            c->SetColor(DesktopColor(row.Color));
+    }
+    // The schematic draws on a light background of its own, so its black wires and results and its
+    // white boxes mean the same in any theme.
+    QWidget* content = PanelSch->Content(); // at least as large as the visible area
+    QPalette schematic = content->palette();
+    schematic.setColor(QPalette::Window, kSchematicBackground);
+    content->setPalette(schematic);
+    content->setAutoFillBackground(true);
+    // The notice lies on the window's own background.
+    TFont notice = LabImposs->Font();
+    notice.Color =
+        dp::ReadableOn(QColor::fromRgb(dp::kColorRed), palette().color(QPalette::Window), kMarkContrast);
+    LabImposs->SetFont(notice);
 }
 
 void TForm1::LayoutBands() {

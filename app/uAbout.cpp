@@ -4,6 +4,7 @@
 #include "controls/buttons.h"
 #include "controls/event_guard.h"
 #include "controls/label.h"
+#include "controls/window_frame.h"
 #include "util/uStrUtils.h"
 
 TFAbout* FAbout = nullptr;
@@ -12,16 +13,12 @@ namespace {
 
 constexpr QChar CR(13);
 
-// Frame of a window on the platform the windows were designed on: the outer size given for the about
-// window is its client area plus these.
-constexpr int kDesignFrameWidth = 16;
-constexpr int kDesignFrameHeight = 39;
-
 TFont CalibriFont(int height, TFontStyles style) {
     TFont f;
     f.Name = QStringLiteral("Calibri");
     f.Height = height;
     f.Style = style;
+    f.Color = TColor(); // the desktop's text colour
     f.Charset = RUSSIAN_CHARSET;
     return f;
 }
@@ -57,25 +54,29 @@ TFAbout::TFAbout(QWidget* parent) : QDialog(parent) {
 
     LabVer = new TLabel(this);
     LabVer->SetParent(this);
+    LabVer->setObjectName(QStringLiteral("LabVer"));
     LabVer->SetBounds(8, 8, 69, 15);
     LabVer->SetFont(CalibriFont(13, fsBold));
     LabVer->SetCaption(QStringLiteral("Версия  1.12"));
 
     LabHelp = new TLabel(this);
     LabHelp->SetParent(this);
+    LabHelp->setObjectName(QStringLiteral("LabHelp"));
     LabHelp->SetBounds(8, 32, 268, 15);
     LabHelp->SetFont(CalibriFont(13, 0));
     LabHelp->SetCaption(QStringLiteral("Сопротивление линии задается 2мя способами"));
 
     ButClose = new TSpeedButton(this);
     ButClose->SetParent(this);
+    ButClose->setObjectName(QStringLiteral("ButClose"));
     ButClose->SetBounds(200, 264, 145, 41);
     ButClose->SetFont(CalibriFont(16, 0));
     ButClose->SetCaption(QStringLiteral("Закрыть"));
     ButClose->OnClick = [this](QObject* sender) { ButCloseClick(sender); };
 
-    // Placed at its own position, not centred: outer 615 x 361 at 277, 127 on the design platform.
-    resize(615 - kDesignFrameWidth, 361 - kDesignFrameHeight);
+    // Placed at its own position, not centred: the outer frame 615 x 361 at 277, 127, whatever frame
+    // the window manager draws.
+    dp::KeepOuterSize(*this, QSize(615, 361));
     move(277, 127);
 }
 

@@ -87,7 +87,7 @@ void TPanel::paintEvent(QPaintEvent*) {
     r = DrawBevel(p, r, FBevelInner, FBevelWidth, palette());
     if (!FCaption.isEmpty()) {
         p.setFont(font());
-        p.setPen(Font().Color);
+        p.setPen(TextColor());
         p.drawText(r, Qt::AlignCenter | Qt::TextShowMnemonic, FCaption);
     }
 }
@@ -131,7 +131,7 @@ void TGroupBox::paintEvent(QPaintEvent*) {
                                        Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, caption);
     p.fillRect(text, Color().isValid() ? QColor(Color()) : palette().color(backgroundRole()));
     p.setFont(font());
-    p.setPen(isEnabled() ? Font().Color : palette().color(QPalette::Disabled, QPalette::WindowText));
+    p.setPen(isEnabled() ? TextColor() : palette().color(QPalette::Disabled, QPalette::WindowText));
     p.drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, caption);
 }
 

@@ -169,16 +169,27 @@ protected:
     virtual void MouseClick() {}
     virtual void MouseDoubleClick() {}
 
-    // Qt side of the font: family, pixel size, styles, and the text colour in the palette.
+    // The colour the text is drawn in: the font's, or the palette's text colour.
+    QColor TextColor() const {
+        return FFont.Color.isValid() ? FFont.Color : this->palette().color(QPalette::WindowText);
+    }
+
+    // Qt side of the font: family, pixel size, styles, and the text colour in the palette. The
+    // desktop's text colour leaves the text roles to the palette the control inherits.
     virtual void ApplyFont() {
         FFontApplied = true;
         this->setFont(dp::ToQFont(FFont));
-        QPalette p = this->palette();
-        for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
-            p.setColor(QPalette::Active, role, FFont.Color);
-            p.setColor(QPalette::Inactive, role, FFont.Color);
+        if (FFont.Color.isValid()) {
+            QPalette p = this->palette();
+            for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
+                p.setColor(QPalette::Active, role, FFont.Color);
+                p.setColor(QPalette::Inactive, role, FFont.Color);
+            }
+            this->setPalette(p);
+        } else {
+            this->setPalette(QPalette()); // nothing of its own; the colour goes back on
+            ApplyColor();
         }
-        this->setPalette(p);
         this->update();
     }
     // Qt side of the colour: the background role filled; an invalid colour paints nothing.

@@ -1,12 +1,14 @@
 #include "controls/dialogs.h"
 
 #include "controls/event_guard.h"
+#include "controls/window_frame.h"
 
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -20,18 +22,19 @@
 #include <QTranslator>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace dp {
 namespace {
 
-// Puts a top-level window in the middle of the primary screen's available area.
+// Puts a top-level window, frame included, in the middle of the primary screen's available area.
 void CentreOnScreen(QWidget& w) {
     w.adjustSize();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) return;
-    const QRect area = screen->availableGeometry();
-    const QSize frame = w.frameGeometry().size();
-    w.move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
+    CentreByFrame(w);
 }
+
+// Room in a title bar beside the caption: the window's icon and its buttons.
+constexpr int kTitleBarExtras = 120;
 
 // A carriage return ends a line in the program's texts; the toolkit's labels want a line feed.
 QString WithLineBreaks(QString text) {
@@ -59,7 +62,11 @@ public:
         layout->addWidget(label);
         layout->addWidget(edit);
         layout->addWidget(buttons);
-        dialog.setMinimumWidth(280);
+        // Wide enough to show the whole caption in the title bar.
+        QFont title = dialog.font();
+        title.setBold(true);
+        dialog.setMinimumWidth(
+            std::max(280, QFontMetrics(title).horizontalAdvance(caption) + kTitleBarExtras));
         CentreOnScreen(dialog);
         edit->setFocus();
         // Escape and the close box reject, which returns the prefilled text unchanged.

@@ -223,7 +223,7 @@ void TLabel::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (!FTransparent && Color().isValid()) p.fillRect(rect(), Color());
     p.setFont(font());
-    p.setPen(isEnabled() ? Font().Color : palette().color(QPalette::Disabled, QPalette::WindowText));
+    p.setPen(isEnabled() ? TextColor() : palette().color(QPalette::Disabled, QPalette::WindowText));
     const int lineHeight = LineHeight();
     int y = 0;
     for (const QString& line : TextLines()) {
@@ -232,8 +232,7 @@ void TLabel::paintEvent(QPaintEvent*) {
     }
     if (ShowsFocusFrame()) {
         // A dotted frame on the label's edge, in the text's colour so it reads wherever the text does.
-        QPen pen(Font().Color.isValid() ? Font().Color : palette().color(QPalette::WindowText), 1,
-                 Qt::DotLine);
+        QPen pen(TextColor(), 1, Qt::DotLine);
         p.setPen(pen);
         p.setBrush(Qt::NoBrush);
         p.drawRect(rect().adjusted(0, 0, -1, -1));

@@ -26,6 +26,8 @@ inline constexpr int DEFAULT_CHARSET = 1;
 inline constexpr int RUSSIAN_CHARSET = 204;
 
 // Text font. Height is the character height in pixels (11 is the 8-point window font at 96 dpi).
+// An invalid Color is the desktop's text colour: the text follows the palette, and a change of the
+// desktop theme.
 struct TFont {
     QString Name = QStringLiteral("MS Sans Serif");
     int Height = 11;

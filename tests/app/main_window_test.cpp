@@ -26,7 +26,8 @@ namespace {
 using ::testing::ElementsAre;
 
 const QColor kBlack(0, 0, 0);
-const QColor kRed(255, 0, 0);
+// The red of a broken limit, as the schematic shows it.
+const QColor kRed = TForm1::SchematicColor(0xFF0000);
 
 using dp::test::RecordingView;
 

@@ -1,0 +1,44 @@
+// The program's windows under a chosen palette, for looking at them by eye under a window manager:
+//     theme_window [--dark] [--about] [--limits]
+// --dark gives the desktop a dark palette, --about opens the about window over the main window,
+// --limits starts with a supply voltage too low for the chain (the red marks and the notice). The
+// settings file of the current folder is read and written as by the program.
+#include "app/Main.h"
+#include "app/uAbout.h"
+#include "controls/dialogs.h"
+#include "tests/support/dark_palette.h"
+#include "util/uStrUtils.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstring>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    bool dark = false;
+    bool about = false;
+    bool limits = false;
+    for (int i = 1; i < argc; ++i) {
+        dark |= std::strcmp(argv[i], "--dark") == 0;
+        about |= std::strcmp(argv[i], "--about") == 0;
+        limits |= std::strcmp(argv[i], "--limits") == 0;
+    }
+    if (dark) QApplication::setPalette(dp::test::DarkPalette());
+    QApplication::setApplicationName(QString::fromUtf8(dp::kAppTitle));
+    dp::SetDecimalSeparator(',');
+    dp::LoadToolkitTranslations(QLocale::system());
+    dp::InstallErrorBoxReporter();
+    TForm1* form = CreateMainWindow();
+    FAbout = new TFAbout();
+    if (limits) {
+        form->State.U_RP = 100;
+        form->Calculate();
+    }
+    form->show();
+    if (about) QTimer::singleShot(500, form, [] { FAbout->exec(); });
+    const int code = QApplication::exec();
+    delete FAbout;
+    delete form;
+    return code;
+}
