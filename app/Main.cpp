@@ -99,6 +99,12 @@ dp::TShutdownActions MainWindowShutdownActions() {
 // ---- Start-up, clock, shut-down ----
 
 void TForm1::InitProgram() {
+    struct TStartUp {
+        TForm1& Form;
+        ~TStartUp() { Form.startingUp_ = Form.startupCancelled_ = false; }
+    } startUp{*this};
+    startingUp_ = true;
+    startupCancelled_ = false;
     State.DebugLog = false;
     UpdateNowText();
     State.NumRegs = 0;
@@ -106,6 +112,12 @@ void TForm1::InitProgram() {
     dp::LoadSettings(*this);
     MemoLog->clear();
     Calculate();
+    if (startupCancelled_) {
+        // No calculation of the stored chain has finished: its inputs, and no results.
+        regsWithResults_ = -1;
+        dp::ShowCancelled(State, *this, regsWithResults_);
+        PanelSch->UpdateExtent();
+    }
     AskFileName = false;
     StartDir = QDir::currentPath();
     SaveDlg.InitialDir = StartDir;
@@ -131,7 +143,36 @@ void TForm1::Calculate() {
         TScrollBox* Box;
         ~TFitExtent() { Box->UpdateExtent(); }
     } fit{PanelSch};
-    dp::Calculate(State, CurrentChoke(), *this);
+    if (startupCancelled_) return; // the start-up ends without results
+    // Groups removed since the last results took their labels with them.
+    regsWithResults_ = std::min<int>(regsWithResults_, State.NumRegs);
+    const dp::TChoke choke = CurrentChoke();
+    if (dp::MostRecordUpdates(State) > dp::kInPlaceRecordUpdates) {
+        CalculateOnWorker(choke);
+        return;
+    }
+    dp::Calculate(State, choke, *this);
+    regsWithResults_ = State.NumRegs;
+}
+
+void TForm1::CalculateOnWorker(dp::TChoke choke) {
+    dp::PrepareCalculation(State, choke);
+    dp::TCalculationRunner::TOutcome outcome = runner_.Run(State);
+    if (!outcome.Finished) {
+        if (startingUp_) {
+            startupCancelled_ = true;
+            return;
+        }
+        dp::ShowCancelled(State, *this, regsWithResults_);
+        return;
+    }
+    // As in place: the log is cleared before the steps run, a fault leaves the fields the steps
+    // reached and no results; the log's time is the one the calculation started at.
+    dp::TakeComputedResults(State, *outcome.Run);
+    ClearLog();
+    if (outcome.Error) std::rethrow_exception(outcome.Error);
+    dp::ShowResults(*outcome.Run, *this);
+    regsWithResults_ = State.NumRegs;
 }
 
 void TForm1::FormCreate(QObject*) {
@@ -172,7 +213,9 @@ void TForm1::ch75WClick(QObject*) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    // The close is never vetoed: the settings are written and the window closes.
+    // The close is never vetoed: a long calculation is abandoned, the settings are written and the
+    // window closes.
+    runner_.Cancel();
     dp::RunGuarded([this] { FormClose(this); });
     event->accept();
 }

@@ -6,7 +6,9 @@
 // the handler changes the regenerator table or a global input in State and calls Calculate; Calculate
 // runs the solver on State with the choke chosen by the radio buttons, and the results come back
 // through this window's IResultsView side: label captions and colours, the notice LabImposs and the
-// lines of the log MemoLog.
+// lines of the log MemoLog. A calculation that may take long runs its steps on a worker thread behind
+// a progress window (app/long_calculation.h); a cancelled one leaves the results shown before it.
+#include "app/long_calculation.h"
 #include "app/shutdown.h"
 #include "calc/regenerator.h"
 #include "calc/results_view.h"
@@ -99,8 +101,15 @@ public:
     void UpdateNowText();
     // The choke chosen by the radio buttons: 24, else 16, else 6, else none.
     dp::TChoke CurrentChoke() const override;
-    // Recalculates the chain and shows the results.
+    // Recalculates the chain and shows the results. A calculation that may take more than a few
+    // milliseconds runs its steps on a worker; when it is cancelled the results shown before stay,
+    // the inputs are shown as they are now and the log says so in one line. A cancel during start-up
+    // ends every calculation of the start-up: the window then shows the inputs and no results.
     void Calculate();
+    // The worker and progress window of long calculations.
+    dp::TCalculationRunner& CalculationRunner() { return runner_; }
+    // The window has been closed (its close wrote the settings): the program is ending.
+    bool Closed() const { return closed_; }
 
     // Outer window geometry as the settings store it: the frame the window system draws included.
     // Left and Top place the outer frame (under X11 move() does exactly that). Width and Height are
@@ -216,9 +225,16 @@ private:
     // Notes the outer frame while the window system can still be asked for it.
     void RememberOuterFrame();
 
-    QSize pendingOuter_;    // outer size asked for and not yet confirmed with a known frame
-    QSize requestedClient_; // the client size this window last asked for
-    QRect lastOuter_;       // the outer frame last seen while the display lived
+    // A calculation whose steps run on the worker; its results applied as a calculation in place would.
+    void CalculateOnWorker(dp::TChoke choke);
+
+    dp::TCalculationRunner runner_{this};
+    int regsWithResults_ = -1;      // groups whose results the last shown calculation wrote; -1: none yet
+    bool startingUp_ = false;       // InitProgram runs
+    bool startupCancelled_ = false; // a calculation of the start-up was cancelled: the rest are skipped
+    QSize pendingOuter_;            // outer size asked for and not yet confirmed with a known frame
+    QSize requestedClient_;         // the client size this window last asked for
+    QRect lastOuter_;               // the outer frame last seen while the display lived
     bool displayGone_ = false;
     bool settingsSaved_ = false;
     bool closed_ = false;                     // FormClose has run and written the settings

@@ -121,8 +121,13 @@ int main(int argc, char** argv) {
     // InitProgram while the window is still hidden.
     TForm1* form = CreateMainWindow();
     FAbout = new TFAbout();
-    form->show();
-    const int code = QApplication::exec();
+    // A termination signal during a long start-up calculation has already closed the window (and
+    // written the settings): the program ends without showing it.
+    int code = 0;
+    if (!form->Closed()) {
+        form->show();
+        code = QApplication::exec();
+    }
     delete FAbout;
     FAbout = nullptr;
     delete form;

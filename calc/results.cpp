@@ -28,6 +28,22 @@ double ToMilli(double amperes) {
     return CheckedMul(amperes, 1000.0);
 }
 
+// The labels of a regenerator's inputs: its section's resistance, length and diameter, its name and power.
+std::string ResistanceText(const TRegenerator& r) {
+    return std::to_string(r.RR);
+}
+std::string LengthText(const TRegenerator& r) {
+    return r.RR_ENT ? std::string("Длина линии")
+                    : FormatGeneral(r.RR_LEN) + " км " + FormatGeneral(r.RR_DIA) + " мм";
+}
+// Two lines on the label: the name above the power.
+std::string NameAndPowerText(int index, const TRegenerator& r) {
+    return "R" + std::to_string(index) + "\r" + RoundToStr(1, r.RL_P) + " Вт";
+}
+std::string SupplyVoltageText(const TCalcState& s) {
+    return "Uдп = " + std::to_string(s.U_RP);
+}
+
 } // namespace
 
 void AddLog(const TCalcState& s, IResultsView& view, const std::string& text, bool always) {
@@ -55,7 +71,7 @@ void ShowResults(const TCalcState& s, IResultsView& view) {
     const double current = s.Regs[1].RR_I;
     const int64_t power = SupplyPower(current, s.U_Calc);
 
-    view.SetSourceCaption(TSourceLabel::LabRP_U, "Uдп = " + std::to_string(s.U_RP));
+    view.SetSourceCaption(TSourceLabel::LabRP_U, SupplyVoltageText(s));
     view.SetSourceCaption(TSourceLabel::LabURP_Calc, RoundToStr(0, s.U_Calc) + " В");
     view.SetSourceCaption(TSourceLabel::LabRP_I, "Iдп=" + RoundToStr(0, ToMilli(current)) + " мА");
     view.SetSourceCaption(TSourceLabel::LabRP_P, "Pдп=" + std::to_string(power) + " Вт");
@@ -64,17 +80,13 @@ void ShowResults(const TCalcState& s, IResultsView& view) {
     const int count = std::min<int>(s.NumRegs, MaxRegs);
     for (int i = 1; i <= count; ++i) {
         const TRegenerator& r = s.Regs[static_cast<size_t>(i)];
-        view.SetRegCaption(i, TRegLabel::LabR, std::to_string(r.RR));
-        view.SetRegCaption(i, TRegLabel::LabR_L,
-                           r.RR_ENT ? std::string("Длина линии")
-                                    : FormatGeneral(r.RR_LEN) + " км " + FormatGeneral(r.RR_DIA) + " мм");
+        view.SetRegCaption(i, TRegLabel::LabR, ResistanceText(r));
+        view.SetRegCaption(i, TRegLabel::LabR_L, LengthText(r));
         view.SetRegCaption(i, TRegLabel::LabR_UI,
                            RoundToStr(0, r.RR_U) + " В, " + RoundToStr(1, ToMilli(r.RR_I)) + " мА");
         view.SetRegCaption(i, TRegLabel::LabRL_I, RoundToStr(1, ToMilli(r.RL_I)) + " мА");
         view.SetRegCaption(i, TRegLabel::LabRL_U, RoundToStr(1, r.RL_U) + " В");
-        // Two lines on the label: the name above the power.
-        view.SetRegCaption(i, TRegLabel::LabRL_P,
-                           "R" + std::to_string(i) + "\r" + RoundToStr(1, r.RL_P) + " Вт");
+        view.SetRegCaption(i, TRegLabel::LabRL_P, NameAndPowerText(i, r));
     }
 
     AddLog(s, view, s.NowText + "  Рассчитано. ", true);
@@ -98,6 +110,36 @@ void ShowResults(const TCalcState& s, IResultsView& view) {
                true);
         MarkImpossible(view, TSourceLabel::LabRP_I);
     }
+}
+
+void ShowCancelled(const TCalcState& s, IResultsView& view, int regsWithResults) {
+    const bool anyResults = regsWithResults >= 0;
+    if (!anyResults) {
+        view.SetSourceColor(TSourceLabel::LabURP_Calc, kColorBlack);
+        view.SetSourceColor(TSourceLabel::LabRP_P, kColorBlack);
+        view.SetSourceColor(TSourceLabel::LabRP_I, kColorBlack);
+        view.SetImpossVisible(false);
+        view.SetSourceCaption(TSourceLabel::LabURP_Calc, "? В");
+        view.SetSourceCaption(TSourceLabel::LabRP_I, "Iдп=? мА");
+        view.SetSourceCaption(TSourceLabel::LabRP_P, "Pдп=? Вт");
+    }
+    view.SetSourceCaption(TSourceLabel::LabRP_U, SupplyVoltageText(s));
+    const int count = std::min<int>(s.NumRegs, MaxRegs);
+    for (int i = 1; i <= count; ++i) {
+        const TRegenerator& r = s.Regs[static_cast<size_t>(i)];
+        view.SetRegCaption(i, TRegLabel::LabR, ResistanceText(r));
+        view.SetRegCaption(i, TRegLabel::LabR_L, LengthText(r));
+        if (i > regsWithResults) {
+            view.SetRegCaption(i, TRegLabel::LabR_UI, "? В, ? мА");
+            view.SetRegCaption(i, TRegLabel::LabRL_I, "? мА");
+            view.SetRegCaption(i, TRegLabel::LabRL_U, "? В");
+        }
+        view.SetRegCaption(i, TRegLabel::LabRL_P, NameAndPowerText(i, r));
+    }
+    AddLog(s, view,
+           s.NowText + (anyResults ? "  Расчёт отменён, показаны результаты предыдущего расчёта."
+                                   : "  Расчёт отменён, результатов нет: ни один расчёт не закончен."),
+           true);
 }
 
 } // namespace dp

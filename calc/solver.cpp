@@ -4,6 +4,7 @@
 #include "calc/results.h"
 #include "util/math_errors.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -28,13 +29,39 @@ long double CheckedDivLong(long double a, long double b) {
 
 } // namespace
 
-void Calculate(TCalcState& s, TChoke choke, IResultsView& view) {
+void PrepareCalculation(TCalcState& s, TChoke choke) {
     // The table has room for MaxRegs records; a larger count cannot come from the window.
     if (s.NumRegs > MaxRegs) throw std::out_of_range("regenerator count beyond the table");
     s.LrpLoopOhms = ChokeLoopOhms(choke);
+}
+
+void Calculate(TCalcState& s, TChoke choke, IResultsView& view) {
+    PrepareCalculation(s, choke);
     view.ClearLog();
     RunSteps(s); // an empty chain makes no step: StepCount 0, U_Calc 0
     ShowResults(s, view);
+}
+
+void TakeComputedResults(TCalcState& to, const TCalcState& from) {
+    to.U_Calc = from.U_Calc;
+    to.StepCount = from.StepCount;
+    const int count = std::min<int>(from.NumRegs, MaxRegs);
+    for (int i = 1; i <= count; ++i) {
+        const TRegenerator& r = from.Regs[static_cast<size_t>(i)];
+        TRegenerator& t = to.Regs[static_cast<size_t>(i)];
+        t.RL_U = r.RL_U;
+        t.RL_I = r.RL_I;
+        t.RR_U = r.RR_U;
+        t.RR_I = r.RR_I;
+    }
+}
+
+int64_t MostRecordUpdates(const TCalcState& s) {
+    if (s.U_RP <= 0 || s.NumRegs < 1) return 0;
+    // The stepping rule makes at most 5 * U_RP + 1 steps (from U_RP / 2 to U_RP by 0.1 V); the fast
+    // loop at most an eighth more plus a few thousand record updates of its own.
+    const int64_t steps = 5 * int64_t{s.U_RP} + 2;
+    return steps * s.NumRegs + steps * s.NumRegs / 8 + 8192;
 }
 
 int32_t LineResistance(double length, double diameter) {

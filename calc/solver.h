@@ -1,6 +1,7 @@
 #pragma once
 // The chain solver: raises the last regenerator's voltage from U_RP/2 in steps of U_Step and
 // computes the chain backwards until the supply voltage it needs reaches U_RP.
+#include "calc/progress.h"
 #include "calc/regenerator.h"
 #include "calc/results_view.h"
 
@@ -17,9 +18,22 @@ void RunStepsLiteral(TCalcState& s);
 
 // The same results as RunStepsLiteral, at a cost that does not grow with U_RP.
 void RunSteps(TCalcState& s);
+// The same, watched: reports how far it has come and throws ECalculationCancelled soon after a cancel
+// is asked for (s then holds an unfinished run). The results do not depend on the watching.
+void RunSteps(TCalcState& s, TCalcProgress& progress);
 
-// Full calculation: LrpLoopOhms from the choke, clear the log, run the steps, ShowResults.
+// The results a run of the steps left in from, a copy of to's inputs run elsewhere, taken into to:
+// U_Calc, StepCount and the computed fields of records 1..NumRegs, every bit as the run left them.
+void TakeComputedResults(TCalcState& to, const TCalcState& from);
+
+// Most record updates a run of the steps of s can make (the fast loop never makes many more than the
+// stepping rule): a measure of its time that needs no clock.
+int64_t MostRecordUpdates(const TCalcState& s);
+
+// Full calculation: PrepareCalculation, clear the log, run the steps, ShowResults.
 void Calculate(TCalcState& s, TChoke choke, IResultsView& view);
+// Its first part: refuses a count beyond the table, sets LrpLoopOhms from the choke.
+void PrepareCalculation(TCalcState& s, TChoke choke);
 
 // Resistance in whole ohms of one copper conductor: length in km, diameter in mm.
 // Throws EMathError for a zero diameter, and "Integer overflow" beyond the 32-bit range.

@@ -267,6 +267,9 @@ namespace {
 // Ranges of at most this many steps are stepped exactly.
 constexpr int64_t kLeafSteps = 8;
 
+// Steps made in order between two looks at the progress (a few milliseconds at most).
+constexpr int64_t kStepsBetweenPolls = 4096;
+
 constexpr double kStepShare = 0.125;
 constexpr double kStartCredit = 4096.0;
 
@@ -280,14 +283,16 @@ constexpr double AffineProofCost(int n) {
 
 class TFinalStepSearch {
 public:
-    TFinalStepSearch(const TCalcState& s, const TStepSequence& steps, TSearchStats& stats)
-        : s_(s), steps_(steps), stats_(stats), scratch_(std::make_unique<TCalcState>(s)),
+    TFinalStepSearch(const TCalcState& s, const TStepSequence& steps, TSearchStats& stats,
+                     TCalcProgress* progress)
+        : s_(s), steps_(steps), stats_(stats), progress_(progress), scratch_(std::make_unique<TCalcState>(s)),
           target_(static_cast<double>(s.U_RP)), records_(s.NumRegs),
           attemptCost_(records_ + IntervalProofCost(s.NumRegs) + AffineProofCost(s.NumRegs)) {}
 
     // The first step in first..last that stops the loop, or -1; none of them may have x > U_RP.
     int64_t FirstStop(int64_t first, int64_t last) {
         while (first <= last) {
+            Poll(first);
             const int64_t size = last - first + 1;
             if (size <= kLeafSteps) return StepPlainly(first, last);
             if (credit_ < attemptCost_) {
@@ -329,8 +334,27 @@ public:
     }
 
 private:
-    // Steps first..last in order as the stepping loop does, x a running sum; the first that stops, or -1.
+    // Every step before first has been ruled out; stops the search when a cancel was asked for.
+    void Poll(int64_t first) {
+        if (progress_ == nullptr) return;
+        progress_->Report(first - 1, steps_.FirstAbove());
+        progress_->ThrowIfCancelled();
+    }
+
+    // Steps first..last in order, in stretches between looks at the progress; the first that stops, or -1.
     int64_t StepPlainly(int64_t first, int64_t last) {
+        if (progress_ == nullptr) return StepInOrder(first, last);
+        for (int64_t from = first; from <= last; from += kStepsBetweenPolls) {
+            Poll(from);
+            const int64_t found = StepInOrder(from, std::min(last, from + kStepsBetweenPolls - 1));
+            if (found >= 0) return found;
+        }
+        return -1;
+    }
+
+    // Steps first..last in order as the stepping loop does, x a running sum (steps_.At gives the same
+    // bits at the start); the first that stops, or -1.
+    int64_t StepInOrder(int64_t first, int64_t last) {
         stats_.ExactEvaluations += last - first + 1;
         credit_ += kStepShare * records_ * static_cast<double>(last - first + 1);
         double x = steps_.At(first);
@@ -363,6 +387,7 @@ private:
     const TCalcState& s_;
     const TStepSequence& steps_;
     TSearchStats& stats_;
+    TCalcProgress* progress_;
     std::unique_ptr<TCalcState> scratch_;
     double target_;
     double records_; // record updates of one step
@@ -374,9 +399,10 @@ private:
 
 } // namespace
 
-int64_t FindFinalStep(const TCalcState& s, const TStepSequence& steps, TSearchStats* stats) {
+int64_t FindFinalStep(const TCalcState& s, const TStepSequence& steps, TSearchStats* stats,
+                      TCalcProgress* progress) {
     TSearchStats local;
-    TFinalStepSearch search(s, steps, stats ? *stats : local);
+    TFinalStepSearch search(s, steps, stats ? *stats : local, progress);
     // Every step before FirstAbove() has x <= U_RP; that step itself stops the loop in any case.
     // A chain that cannot be fed at this voltage stops at once, which is common: try that step first.
     const int64_t found =
@@ -386,13 +412,15 @@ int64_t FindFinalStep(const TCalcState& s, const TStepSequence& steps, TSearchSt
 
 } // namespace fast
 
-void RunSteps(TCalcState& s) {
+namespace {
+
+void RunStepsWatched(TCalcState& s, TCalcProgress* progress) {
     s.StepCount = 0;
     s.U_Calc = 0.0;
     if (s.NumRegs < 1) return; // an empty chain takes no step, like a supply voltage of 0
     if (s.U_RP <= 0) return;
     const fast::TStepSequence steps(static_cast<double>(s.U_RP) / 2.0, static_cast<double>(s.U_RP));
-    const int64_t finalStep = fast::FindFinalStep(s, steps);
+    const int64_t finalStep = fast::FindFinalStep(s, steps, nullptr, progress);
     // Beyond the 32-bit range (supply voltages above about 430 million volts) the count stays at its
     // largest value instead of wrapping around to a small or negative number.
     const auto count = [](int64_t k) {
@@ -406,6 +434,17 @@ void RunSteps(TCalcState& s) {
     }
     s.StepCount = count(finalStep);
     EvaluateChain(s, steps.At(finalStep));
+    if (progress != nullptr) progress->Report(steps.FirstAbove(), steps.FirstAbove());
+}
+
+} // namespace
+
+void RunSteps(TCalcState& s) {
+    RunStepsWatched(s, nullptr);
+}
+
+void RunSteps(TCalcState& s, TCalcProgress& progress) {
+    RunStepsWatched(s, &progress);
 }
 
 } // namespace dp

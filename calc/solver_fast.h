@@ -7,6 +7,7 @@
 // the table. The final step is found by interval arithmetic over ranges of steps: a range whose
 // enclosure proves "no fault, U_Calc < U_RP" for every x in it is skipped; other ranges are halved,
 // and small ones are stepped exactly.
+#include "calc/progress.h"
 #include "calc/regenerator.h"
 
 #include <array>
@@ -58,7 +59,10 @@ struct TSearchStats {
 };
 
 // The final step of the stepping loop for the inputs of s (s.U_RP >= 1, s.NumRegs >= 1): the first
-// step at which the loop stops or faults. s is not changed.
-int64_t FindFinalStep(const TCalcState& s, const TStepSequence& steps, TSearchStats* stats = nullptr);
+// step at which the loop stops or faults. s is not changed. With progress, the search reports how far
+// it has come and throws ECalculationCancelled soon after a cancel is asked for; the step it finds
+// does not depend on either.
+int64_t FindFinalStep(const TCalcState& s, const TStepSequence& steps, TSearchStats* stats = nullptr,
+                      TCalcProgress* progress = nullptr);
 
 } // namespace dp::fast

@@ -369,3 +369,51 @@ INSTANTIATE_TEST_SUITE_P(Faults, ResultsFaultTest,
 
 } // namespace
 } // namespace dp
+
+namespace dp {
+namespace {
+
+// After a cancel the inputs are shown as edited, the results of the last shown calculation stay, the
+// groups it did not write and, before any, the source show question marks.
+TEST_F(ResultsTest, CancelledCalculationShowsTheInputsAndKeepsTheResults) {
+    auto s = MakeChain(3, 1000000);
+    s->Regs[1].RR = 300;
+    s->Regs[2].RR_ENT = false;
+    s->Regs[2].RR_LEN = 2.5;
+    s->Regs[2].RR_DIA = 0.5;
+    s->Regs[3].RL_P = 7.25;
+
+    RecordingView kept;
+    ShowCancelled(*s, kept, 2);
+    EXPECT_EQ(kept.Source(TSourceLabel::LabRP_U), "Uдп = 1000000");
+    EXPECT_EQ(kept.Reg(1, TRegLabel::LabR), "300");
+    EXPECT_EQ(kept.Reg(2, TRegLabel::LabR_L), "2,5 км 0,5 мм");
+    EXPECT_EQ(kept.Reg(3, TRegLabel::LabRL_P), "R3\r7,2 Вт");
+    for (int i = 1; i <= 2; ++i)
+        for (TRegLabel l : {TRegLabel::LabR_UI, TRegLabel::LabRL_I, TRegLabel::LabRL_U})
+            EXPECT_FALSE(kept.regCaptions.contains({i, l})) << i;
+    EXPECT_EQ(kept.Reg(3, TRegLabel::LabR_UI), "? В, ? мА");
+    EXPECT_EQ(kept.Reg(3, TRegLabel::LabRL_I), "? мА");
+    EXPECT_EQ(kept.Reg(3, TRegLabel::LabRL_U), "? В");
+    for (TSourceLabel l : {TSourceLabel::LabURP_Calc, TSourceLabel::LabRP_I, TSourceLabel::LabRP_P}) {
+        EXPECT_FALSE(kept.sourceCaptions.contains(l));
+        EXPECT_FALSE(kept.sourceColors.contains(l));
+    }
+    for (const std::string& call : kept.trace) EXPECT_NE(call.rfind("imposs", 0), 0u) << call;
+    EXPECT_EQ(kept.log, Lines{"12:34:56  Расчёт отменён, показаны результаты предыдущего расчёта."});
+
+    RecordingView none;
+    none.impossVisible = true;
+    ShowCancelled(*s, none, -1);
+    EXPECT_EQ(none.Source(TSourceLabel::LabURP_Calc), "? В");
+    EXPECT_EQ(none.Source(TSourceLabel::LabRP_I), "Iдп=? мА");
+    EXPECT_EQ(none.Source(TSourceLabel::LabRP_P), "Pдп=? Вт");
+    for (TSourceLabel l : {TSourceLabel::LabURP_Calc, TSourceLabel::LabRP_I, TSourceLabel::LabRP_P})
+        EXPECT_EQ(none.Color(l), kColorBlack);
+    EXPECT_FALSE(none.impossVisible);
+    EXPECT_EQ(none.Reg(1, TRegLabel::LabRL_U), "? В");
+    EXPECT_EQ(none.log, Lines{"12:34:56  Расчёт отменён, результатов нет: ни один расчёт не закончен."});
+}
+
+} // namespace
+} // namespace dp

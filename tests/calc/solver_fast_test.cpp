@@ -16,6 +16,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace dp {
@@ -402,6 +403,87 @@ TEST(HardChainsRandom, MixedSignsMatchTheLiteralRunBitForBit) {
         auto s = test::MixedSignsChain(rng, n, u, test::kChokeLoopOhms[seed % 4]);
         ASSERT_TRUE(FastMatchesLiteral(*s)) << "seed " << seed;
     }
+}
+
+} // namespace
+} // namespace dp
+
+namespace dp {
+namespace {
+
+// ---- a watched run -------------------------------------------------------------------------------------
+
+// Watching changes nothing: the same bits as the unwatched run, and at the end every step looked at.
+TEST(WatchedRun, GivesTheUnwatchedResultsAndReportsTheWholeSearch) {
+    std::vector<std::unique_ptr<TCalcState>> chains;
+    chains.push_back(test::MakeChain(3, 370));
+    chains.push_back(test::MakeChain(200, 2147483647));
+    chains.push_back(test::CancellingPairChain(12, 20000, true, 1e-3));
+    chains.push_back(test::NosePointChain(200, 100000, 1e-3));
+    chains.push_back(Mixed(2, 190, 1000));
+    std::mt19937_64 rng(7);
+    for (int i = 0; i < 40; ++i) {
+        const auto u = static_cast<int32_t>(rng() % 3000) - 200;
+        chains.push_back(RandomChain(rng, u, 1 + static_cast<int>(rng() % 200)));
+    }
+    for (size_t i = 0; i < chains.size(); ++i) {
+        auto watched = std::make_unique<TCalcState>(*chains[i]);
+        auto plain = std::make_unique<TCalcState>(*chains[i]);
+        TCalcProgress progress;
+        std::string watchedError;
+        try {
+            RunSteps(*watched, progress);
+        } catch (const EMathError& e) {
+            watchedError = e.what();
+        }
+        const std::string plainError = RunSolver(RunSteps, *plain);
+        ASSERT_TRUE(SameResults(*watched, watchedError, *plain, plainError)) << "chain " << i;
+        if (watchedError.empty() && chains[i]->U_RP > 0) {
+            EXPECT_EQ(progress.Done(), progress.Total()) << i;
+        }
+    }
+}
+
+TEST(WatchedRun, StopsWhenACancelIsAskedFor) {
+    // Hours of stepping: only a cancel ends it within the test.
+    auto s = test::CancellingPairChain(12, 2147483647, true, 523.0);
+    TCalcProgress progress;
+    progress.RequestCancel();
+    EXPECT_THROW(RunSteps(*s, progress), ECalculationCancelled);
+
+    TCalcProgress running;
+    bool cancelled = false;
+    std::thread worker([&] {
+        try {
+            RunSteps(*s, running);
+        } catch (const ECalculationCancelled&) {
+            cancelled = true;
+        }
+    });
+    while (running.Done() < 100000) std::this_thread::yield(); // well under way
+    running.RequestCancel();
+    worker.join();
+    EXPECT_TRUE(cancelled);
+    EXPECT_LT(running.Done(), running.Total());
+}
+
+TEST(TakeComputedResults, TakesWhatTheRunComputedAndNothingElse) {
+    auto before = test::MakeChain(3, 370);
+    before->Regs[4].RL_U = 77.0; // beyond the chain
+    auto run = std::make_unique<TCalcState>(*before);
+    RunSteps(*run);
+    run->Regs[4].RL_U = 5.0;
+    run->Regs[2].RR = 1; // an input: never taken
+    run->NowText = "other";
+
+    auto into = std::make_unique<TCalcState>(*before);
+    TakeComputedResults(*into, *run);
+    auto expected = std::make_unique<TCalcState>(*before);
+    RunSteps(*expected);
+    EXPECT_TRUE(SameResults(*into, "", *expected, ""));
+    EXPECT_EQ(into->Regs[4].RL_U, 77.0);
+    EXPECT_EQ(into->Regs[2].RR, 256);
+    EXPECT_EQ(into->NowText, before->NowText);
 }
 
 } // namespace
