@@ -1,7 +1,8 @@
 // Fuzz target of the calculation: the input describes a chain, the whole calculation runs on it.
 //
 // Input, read from the front (missing bytes read as zeros):
-//   byte  flags: bits 0-1 the choke (24, 16, 6, none), bit 2 the 75 W source, bit 3 debug lines
+//   byte  flags: bits 0-1 the choke (24, 16, 6, none), bit 2 the 75 W source, bit 3 debug lines,
+//         bits 4-5 a chain built against the fast loop's proofs instead of the records (see below)
 //   byte  how U_RP is given: below 160 two bytes, -400..2000 V; below 224 a signed 16-bit value;
 //         otherwise a signed 32-bit value
 //   byte  the number of regenerators, 1 + byte % 200
@@ -11,6 +12,11 @@
 //     bits 2-3 RL_P: byte / 10, signed 16-bit / 100, an 8-byte double (a non-finite one becomes 0),
 //              one of eight special values chosen by a byte
 //     bit 4 RR_ENT false, with the length (byte / 2 km) and diameter (byte / 100 mm) from two bytes
+//   With bits 4-5 of the flags set, the bytes after the count describe one of the hard chains, at
+//   sizes where stepping is affordable: 1 a cancelling pair of gigaohm sections (byte: in front or
+//   behind and the current; two bytes: U_RP up to about 20000 V); 2 a chain at its nose point (byte:
+//   the gap; two bytes: U_RP up to about 6000 V, at most 60 regenerators); 3 mixed signs (eight
+//   bytes: the seed; two bytes: U_RP up to 1600 V). The records that follow are not used.
 // Checks:
 // - Calculate either completes or throws EMathError with one of the program's four texts;
 // - no computed field of the chain, nor U_Calc, is NaN or infinite; no label shows NAN or INF;
@@ -18,12 +24,14 @@
 // - a completed run with U_RP > 0 ends on its rule: U_Calc >= U_RP or the last voltage above U_RP;
 //   with U_RP <= 0 it makes no step and changes no computed field (ShowResults may still fault on an
 //   absurd power);
-// - for |U_RP| <= 2000 the fast loop (RunSteps) and the literal loop (RunStepsLiteral) leave the same
+// - for |U_RP| <= 2000, and for every hard chain, the fast loop (RunSteps) and the literal loop
+// (RunStepsLiteral) leave the same
 //   bits in every field, the same step count and the same fault.
 #include "calc/regenerator.h"
 #include "calc/results_view.h"
 #include "calc/solver.h"
 #include "fuzz/fuzz_support.h"
+#include "tests/support/chain.h"
 #include "util/math_errors.h"
 
 #include <cmath>
@@ -33,6 +41,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -143,6 +152,47 @@ TRecordInput ReadRecord(dp::fuzz::ByteReader& in) {
     return r;
 }
 
+// One of the chains that defeat the proofs, or nothing for family 0.
+std::unique_ptr<dp::TCalcState> HardChain(int family, dp::fuzz::ByteReader& in, int count, int32_t loopOhms) {
+    switch (family) {
+    case 1: {
+        constexpr double kAmpsPerVolt[] = {523.0, 50.0, 1.0, 1e-3, 1e-5, 1e-7};
+        const uint8_t how = in.Byte();
+        const auto u = static_cast<int32_t>(200 + in.Unsigned(2) % 20000);
+        return dp::test::CancellingPairChain(2 + count % 11, u, (how & 1) != 0, kAmpsPerVolt[(how >> 1) % 6],
+                                             loopOhms);
+    }
+    case 2: {
+        const double gap = std::ldexp(1.0, -(in.Byte() % 24)); // 1 V down to 0.1 uV
+        const auto u = static_cast<int32_t>(100 + in.Unsigned(2) % 6000);
+        return dp::test::NosePointChain(1 + count % 60, u, gap, loopOhms);
+    }
+    case 3: {
+        std::mt19937_64 rng(in.Unsigned(8));
+        const auto u = static_cast<int32_t>(100 + in.Unsigned(2) % 1500);
+        return dp::test::MixedSignsChain(rng, count, u, loopOhms);
+    }
+    default:
+        return nullptr;
+    }
+}
+
+// The records of the input, repeated over the chain.
+void ReadChain(dp::fuzz::ByteReader& in, dp::TCalcState& chain) {
+    std::vector<TRecordInput> records;
+    while (!in.Empty() && records.size() < dp::MaxRegs) records.push_back(ReadRecord(in));
+    if (records.empty()) records.emplace_back();
+    for (int i = 1; i <= chain.NumRegs; ++i) {
+        const TRecordInput& r = records[static_cast<size_t>(i - 1) % records.size()];
+        dp::TRegenerator& reg = chain.Regs[static_cast<size_t>(i)];
+        reg.RR = r.RR;
+        reg.RL_P = r.RL_P;
+        reg.RR_ENT = r.RR_ENT;
+        reg.RR_LEN = r.RR_LEN;
+        reg.RR_DIA = r.RR_DIA;
+    }
+}
+
 bool AllFinite(const dp::TCalcState& s) {
     if (!std::isfinite(s.U_Calc)) return false;
     for (const dp::TRegenerator& r : s.Regs)
@@ -198,19 +248,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     else
         s->U_RP = in.Int32();
     s->NumRegs = static_cast<uint8_t>(1 + in.Byte() % dp::MaxRegs);
-
-    std::vector<TRecordInput> records;
-    while (!in.Empty() && records.size() < dp::MaxRegs) records.push_back(ReadRecord(in));
-    if (records.empty()) records.emplace_back();
-    for (int i = 1; i <= s->NumRegs; ++i) {
-        const TRecordInput& r = records[static_cast<size_t>(i - 1) % records.size()];
-        dp::TRegenerator& reg = s->Regs[static_cast<size_t>(i)];
-        reg.RR = r.RR;
-        reg.RL_P = r.RL_P;
-        reg.RR_ENT = r.RR_ENT;
-        reg.RR_LEN = r.RR_LEN;
-        reg.RR_DIA = r.RR_DIA;
+    const int family = (flags >> 4) & 3;
+    if (auto hard = HardChain(family, in, s->NumRegs, dp::ChokeLoopOhms(choke))) {
+        hard->DebugLog = s->DebugLog;
+        hard->NowText = s->NowText;
+        s = std::move(hard);
     }
+
+    if (family == 0) ReadChain(in, *s);
     Describe(*s, choke);
     const auto before = std::make_unique<dp::TCalcState>(*s);
 
@@ -247,7 +292,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(!(fast->U_RP > fast->U_Calc) || last > fast->U_RP, "the loop stops only on its rule");
     }
 
-    if (s->U_RP >= -2000 && s->U_RP <= 2000) {
+    if (family != 0 || (s->U_RP >= -2000 && s->U_RP <= 2000)) {
         auto literal = std::make_unique<dp::TCalcState>(*before);
         const std::string literalFault = RunLoop(*literal, [](dp::TCalcState& t) { dp::RunStepsLiteral(t); });
         Check(fastFault == literalFault, "fast and literal loop: the same fault");

@@ -21,6 +21,10 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
         target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer ${dp_fuzz_sanitizers})
         target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer,address,undefined)
         target_link_libraries(fuzz_${name} PRIVATE ${lib} dp_fuzz_tree)
+        # The calculation's target builds the tests' hard chains (a header of the test support).
+        if(name STREQUAL "calculate")
+            dp_expose_folder(fuzz_${name} PRIVATE tests/support)
+        endif()
         if(BUILD_TESTING)
             # Replays the saved corpus once: every seed must pass the target's checks.
             file(GLOB dp_seeds CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/corpus/${name}/*)
