@@ -1,10 +1,11 @@
 // The program's windows under a chosen palette, for looking at them by eye under a window manager:
 //     theme_window [--dark] [--about] [--limits]
 // --dark gives the desktop a dark palette, --about opens the about window over the main window,
-// --limits starts with a supply voltage too low for the chain (the red marks and the notice). The
-// settings file of the current folder is read and written as by the program.
+// --limits starts with six regenerators and a supply voltage too low for them (the red marks and
+// the notice). The settings are read and written where the program keeps them.
 #include "app/Main.h"
 #include "app/uAbout.h"
+#include "controls/controls.h"
 #include "controls/dialogs.h"
 #include "tests/support/dark_palette.h"
 #include "util/uStrUtils.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
     TForm1* form = CreateMainWindow();
     FAbout = new TFAbout();
     if (limits) {
+        while (form->State.NumRegs < 6) form->ButADD->Click();
         form->State.U_RP = 100;
         form->Calculate();
     }
