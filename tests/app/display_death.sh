@@ -20,17 +20,8 @@ trap cleanup EXIT
 cp "$program" "$work/raschet-dp"
 printf '[FSize]\nWidth=900\nHeight=600\nLeft=100\nTop=50\n' >"$work/raschet-dp.ini"
 
-# A display of our own: Xvfb picks a free number and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-DISPLAY=:$(cat "$work/display")
-export DISPLAY
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
-
 . "$(dirname "$0")/../support/frame_geometry.sh"
+framed_display "$work"
 
 (cd "$work" && exec ./raschet-dp 2>"$work/stderr") &
 pid=$!

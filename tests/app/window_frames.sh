@@ -21,16 +21,8 @@ cleanup() {
 trap cleanup EXIT
 cp "$program" "$work/raschet-dp"
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-DISPLAY=:$(cat "$work/display")
-export DISPLAY
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
-
 . "$(dirname "$0")/../support/frame_geometry.sh"
+framed_display "$work"
 
 failures=0
 # wait_frame NAME CHECK: waits for the window NAME and for CHECK (a shell function taking the frame

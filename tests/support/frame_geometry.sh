@@ -1,5 +1,6 @@
-# Shell helper of the X11 tests (sourced): the outer frame of a window, "X,Y WxH", measured as its
-# ancestor right under the root window (the window manager's frame, or the window itself).
+# Shell helpers of the X11 tests (sourced): the outer frame of a window, "X,Y WxH", measured as its
+# ancestor right under the root window (the window manager's frame, or the window itself); a framed
+# display of a test's own.
 frame_geometry() {
     root=$(xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
     w=$1
@@ -10,4 +11,17 @@ frame_geometry() {
     done
     xwininfo -id "$w" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}
         /Width:/{w=$2}/Height:/{h=$2}END{print x","y" "w"x"h}'
+}
+
+# framed_display WORKDIR: a 1280 x 1024 X server of our own (Xvfb picks a free number and writes it
+# to fd 3) with openbox on it; sets DISPLAY, and xvfb and wm to their process ids.
+framed_display() {
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$1/display" 2>/dev/null &
+    xvfb=$!
+    for _ in $(seq 1 100); do [ -s "$1/display" ] && break; sleep 0.05; done
+    DISPLAY=:$(cat "$1/display")
+    export DISPLAY
+    openbox >/dev/null 2>&1 &
+    wm=$!
+    sleep 1
 }
