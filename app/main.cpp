@@ -5,6 +5,7 @@
 #include "app/toolkit_settings.h"
 #include "app/uAbout.h"
 #include "controls/dialogs.h"
+#include "controls/shared_icons.h"
 #include "util/uStrUtils.h"
 
 #include <QApplication>
@@ -109,6 +110,7 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     PassOnHeldMessages();
     dp::KeepToolkitSettingsInMemory();
+    dp::InstallSharedStandardIcons();
     QApplication::setApplicationName(QString::fromUtf8(dp::kAppTitle));
     dp::SetDecimalSeparator(LocaleDecimalSeparator());
     // The toolkit's dialogs speak the user's language; the program's own message boxes keep theirs.
