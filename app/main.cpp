@@ -9,6 +9,7 @@
 #include "util/uStrUtils.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QList>
 #include <QLocale>
 #include <QtGlobal>
@@ -92,6 +93,14 @@ void PassOnHeldMessages() {
     heldMessages = nullptr;
 }
 
+// The program's icon in every size it is drawn in.
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -112,6 +121,10 @@ int main(int argc, char** argv) {
     dp::KeepToolkitSettingsInMemory();
     dp::InstallSharedStandardIcons();
     QApplication::setApplicationName(QString::fromUtf8(dp::kAppTitle));
+    // Task bars and Wayland shells match the window to the installed desktop entry by this name and
+    // show its icon; the title bar gets the same icon from the program itself.
+    QGuiApplication::setDesktopFileName(QStringLiteral("ru.raschetdp.RaschetDP"));
+    QApplication::setWindowIcon(ProgramIcon());
     dp::SetDecimalSeparator(LocaleDecimalSeparator());
     // The toolkit's dialogs speak the user's language; the program's own message boxes keep theirs.
     dp::LoadToolkitTranslations(QLocale::system());

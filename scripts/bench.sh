@@ -2,7 +2,7 @@
 # Builds and runs the benchmarks (medians of 5 repetitions). Not part of the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh --tests
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DDP_BENCH=ON
 cmake --build build-bench -j "$(nproc)"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}

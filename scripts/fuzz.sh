@@ -4,7 +4,7 @@
 #   bash scripts/fuzz.sh [seconds] [target-name-filter]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh --tests
 seconds=${1:-60}
 filter=${2:-}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
