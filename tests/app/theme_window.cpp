@@ -1,8 +1,9 @@
 // The program's windows under a chosen palette, for looking at them by eye under a window manager:
-//     theme_window [--dark] [--about] [--limits]
+//     theme_window [--dark] [--about] [--limits] [--png FILE]
 // --dark gives the desktop a dark palette, --about opens the about window over the main window,
 // --limits starts with six regenerators and a supply voltage too low for them (the red marks and
-// the notice). The settings are read and written where the program keeps them.
+// the notice), --png writes the main window's picture to FILE and ends (scripts/make_screenshot.sh).
+// The settings are read and written where the program keeps them.
 #include "app/Main.h"
 #include "app/uAbout.h"
 #include "controls/controls.h"
@@ -20,10 +21,12 @@ int main(int argc, char** argv) {
     bool dark = false;
     bool about = false;
     bool limits = false;
+    const char* png = nullptr;
     for (int i = 1; i < argc; ++i) {
         dark |= std::strcmp(argv[i], "--dark") == 0;
         about |= std::strcmp(argv[i], "--about") == 0;
         limits |= std::strcmp(argv[i], "--limits") == 0;
+        if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) png = argv[++i];
     }
     if (dark) QApplication::setPalette(dp::test::DarkPalette());
     QApplication::setApplicationName(QString::fromUtf8(dp::kAppTitle));
@@ -39,6 +42,12 @@ int main(int argc, char** argv) {
     }
     form->show();
     if (about) QTimer::singleShot(500, form, [] { FAbout->exec(); });
+    if (png != nullptr) {
+        QTimer::singleShot(500, form, [form, png] {
+            const bool saved = form->grab().save(QString::fromLocal8Bit(png), "PNG");
+            QCoreApplication::exit(saved ? 0 : 1);
+        });
+    }
     const int code = QApplication::exec();
     delete FAbout;
     delete form;
