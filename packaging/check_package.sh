@@ -44,20 +44,25 @@ user=nobody
 home="$work/home"
 mkdir -p "$home"
 chown "$user" "$home"
-display=:$((90 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -ac >/dev/null 2>&1 &
+# The server picks a free display number itself and tells it.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -ac 3>"$work/display" >/dev/null 2>&1 &
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+display=:$(head -1 "$work/display")
 for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+runtime="$work/runtime"
+mkdir -m 700 "$runtime"
+chown "$user" "$runtime"
 DISPLAY=$display openbox >/dev/null 2>&1 &
 
 start() { # program [key to press]
-    setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups env -i HOME="$home" DISPLAY="$display" LANG=ru_RU.UTF-8 XDG_RUNTIME_DIR="$home" "$1" >"$work/out" 2>&1 &
+    setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups env -i HOME="$home" DISPLAY="$display" LANG=ru_RU.UTF-8 XDG_RUNTIME_DIR="$runtime" "$1" >"$work/out" 2>&1 &
     local pid=$!
     local win=
-    for _ in $(seq 200); do
+    for _ in $(seq 600); do
         win=$(DISPLAY=$display xdotool search --pid "$pid" --onlyvisible 2>/dev/null | head -1) && [[ -n $win ]] && break
         sleep 0.1
     done
-    [[ -n $win ]] || { cat "$work/out" >&2; echo "the window of $1 did not appear" >&2; exit 1; }
+    [[ -n $win ]] || { cat "$work/out" >&2; DISPLAY=$display xwininfo -root -tree >&2; pgrep -a raschet >&2; echo "the window of $1 did not appear" >&2; exit 1; }
     sleep 1
     if [[ $# -gt 1 ]]; then
         DISPLAY=$display xdotool windowactivate --sync "$win" key "$2"
