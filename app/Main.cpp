@@ -67,7 +67,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     ResizeClient(QSize(kDesignClientWidth, kDesignClientHeight));
     pendingOuter_ = QSize(kDesignOuterWidth, kDesignOuterHeight);
     move(kDesignLeft, kDesignTop);
-    LayoutBands();
+    dp::ArrangeAlignedControls(this); // the bands the component table docks
     PanelSch->UpdateExtent();
 }
 
@@ -222,7 +222,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    LayoutBands();
+    dp::ArrangeAlignedControls(this); // the bands the component table docks
     // A size this window did not ask for (the user's, or the window manager's) is the size now.
     if (isVisible() && event->size() != requestedClient_) pendingOuter_ = QSize();
     ApplyPendingOuterSize();

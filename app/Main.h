@@ -213,8 +213,6 @@ private:
     void PlaceGroupInTabOrder(int n);
     void AddRegeneratorGroup();
     void DeleteRegeneratorGroup();
-    // The bands follow the width; only the log changes its height.
-    void LayoutBands();
     // Resizes the client area so that the outer size becomes the one asked for, once the window
     // system reports a frame.
     void ApplyPendingOuterSize();

@@ -1,6 +1,7 @@
 // The main window's components: one declarative table in the order of creation, and the generic code
 // that builds a component from its row.
 #include "app/Main.h"
+#include "app/component_row.h"
 
 #include "controls/contrast.h"
 #include "controls/controls.h"
@@ -19,153 +20,109 @@
 
 namespace {
 
-using THandler = void (TForm1::*)(QObject*);
-using TMouseHandler = void (TForm1::*)(QObject*, TMouseButton, TShiftState, int, int);
-
-// How a band of the window is docked: stacked from the top, from the bottom, or filling the rest.
-enum class TDock { None, Top, Bottom, Fill };
-
-// The fonts of the window, all derived from the window font "MS Sans Serif" 8 pt (11 px).
-enum class TFontKind {
-    Window,  // the window font
-    Bold,    // the window font in bold
-    Bold10,  // "MS Sans Serif" bold, 13 px
-    Mono12,  // "Courier New" 12 pt (16 px), Cyrillic
-    Inherit, // whatever the parent has (non-control widgets)
-};
-
-// Background of a control: the parent's, the desktop's button face, or the desktop's window background;
-// the desktop's colours are taken again when the desktop theme changes.
-enum class TColorKind { Parent, ButtonFace, Window };
-
-// Font colour of a row that follows the desktop's text colour (options, captions and buttons); the
-// schematic keeps the colours that carry its meaning on its own light background.
-constexpr uint32_t kDesktopText = 0xFFFFFFFF;
-
-struct TComponentSpec {
-    QObject* (*Make)(TForm1&, const TComponentSpec&, QWidget* parent); // kind = the member's type
-    const char* Name;
-    const char* Parent; // "Form1", or a component's name
-    QRect Bounds;       // Left, Top, Width, Height in the parent's client area
-    const char* Caption = nullptr;
-    TFontKind Font = TFontKind::Window;
-    uint32_t FontColor = 0x000000;
-    bool Visible = true;
-    TDock Dock = TDock::None;
-    TAlign Align = alNone;
-    TShapeType Shape = stRectangle;
-    int PenWidth = 1;
-    bool AutoSize = true;
-    bool WordWrap = false;
-    bool Transparent = false;
-    TColorKind Color = TColorKind::Parent;
-    TCursor Cursor = crDefault;
-    const char* Hint = nullptr; // shown on hover when set
-    const char* Picture = nullptr;
-    bool Checked = false;
-    int TabOrder = -1;           // -1: not in the tab order
-    int Interval = 0;            // timers, ms
-    std::array<int, 2> Panels{}; // status bar panel widths
-    THandler OnClick = nullptr;
-    TMouseHandler OnMouseDown = nullptr;
-    THandler OnTimer = nullptr;
-};
-
-template <auto Member> QObject* Make(TForm1& form, const TComponentSpec& row, QWidget* parent);
-
-#define COMPONENT(name) .Make = &Make<&TForm1::name>, .Name = #name
+using dp::kDesktopText;
+using dp::TColorKind;
+using dp::TComponentRow;
+using dp::TFontKind;
 
 // Every component of the main window, in the order of creation. Later shapes, labels and images of a
 // parent are drawn over earlier ones.
-const TComponentSpec kComponents[] = {
-    {COMPONENT(StatBar), .Parent = "Form1", .Bounds = {0, 420, 818, 19}, .Font = TFontKind::Inherit,
-     .Dock = TDock::Bottom, .Panels = {100, 200}},
-    {COMPONENT(PanelSch), .Parent = "Form1", .Bounds = {0, 0, 818, 273}, .Dock = TDock::Top, .TabOrder = 1},
-    {COMPONENT(LineA), .Parent = "PanelSch", .Bounds = {48, 48, 241, 3}, .Shape = stRoundRect, .PenWidth = 3},
-    {COMPONENT(LineReg), .Parent = "PanelSch", .Bounds = {208, 48, 3, 124}, .Visible = false,
-     .Shape = stRectangle, .PenWidth = 3},
-    {COMPONENT(LineRP), .Parent = "PanelSch", .Bounds = {48, 48, 3, 124}, .Shape = stRoundRect,
-     .PenWidth = 3},
-    {COMPONENT(ShURP), .Parent = "PanelSch", .Bounds = {16, 88, 81, 65}, .Shape = stRoundRect},
-    {COMPONENT(ShRL), .Parent = "PanelSch", .Bounds = {192, 104, 65, 41}, .Visible = false},
-    {COMPONENT(shRR), .Parent = "PanelSch", .Bounds = {104, 40, 40, 16}, .Visible = false},
-    {COMPONENT(LineB), .Parent = "PanelSch", .Bounds = {48, 168, 108, 3}, .Shape = stRoundRect,
-     .PenWidth = 3},
-    {COMPONENT(LabR_UI), .Parent = "PanelSch", .Bounds = {104, 23, 58, 13}, .Caption = "28В, 110мА",
-     .Visible = false, .Transparent = true},
-    {COMPONENT(LabRL_U), .Parent = "PanelSch", .Bounds = {200, 36, 25, 13}, .Caption = "300В",
-     .Visible = false, .Transparent = true},
-    {COMPONENT(LabRL_I), .Parent = "PanelSch", .Bounds = {232, 88, 30, 13}, .Caption = "16 мА",
-     .Visible = false, .Transparent = true},
-    {COMPONENT(LabRL_P), .Parent = "PanelSch", .Bounds = {200, 109, 57, 44}, .Caption = "R1     15,5 Вт",
-     .Font = TFontKind::Bold, .Visible = false, .AutoSize = false, .WordWrap = true, .Transparent = true,
-     .Cursor = crHandPoint, .OnClick = &TForm1::LabRClick},
-    {COMPONENT(LabR_L), .Parent = "PanelSch", .Bounds = {96, 56, 75, 13}, .Caption = "16км 1.2 мм",
-     .Font = TFontKind::Bold, .Visible = false, .Transparent = true, .Cursor = crHandPoint,
-     .OnClick = &TForm1::LabRClick},
-    {COMPONENT(LabR), .Parent = "PanelSch", .Bounds = {110, 42, 22, 13}, .Caption = "250",
-     .Font = TFontKind::Bold, .Visible = false, .Transparent = true, .Cursor = crHandPoint,
-     .OnClick = &TForm1::LabRClick},
-    {COMPONENT(LabRP_U), .Parent = "PanelSch", .Bounds = {24, 96, 52, 13}, .Caption = "Uдп=310",
-     .Font = TFontKind::Bold, .Transparent = true, .Cursor = crHandPoint, .OnClick = &TForm1::LabRP_UClick},
-    {COMPONENT(LabRP_I), .Parent = "PanelSch", .Bounds = {24, 112, 33, 13}, .Caption = "Iдп = ?",
-     .Transparent = true},
-    {COMPONENT(LabURP_Calc), .Parent = "PanelSch", .Bounds = {32, 36, 25, 13}, .Caption = "300В",
-     .Transparent = true},
-    {COMPONENT(LabRP_P), .Parent = "PanelSch", .Bounds = {24, 128, 37, 13}, .Caption = "Pдп = ?",
-     .Transparent = true},
-    {COMPONENT(PanelP), .Parent = "PanelSch", .Bounds = {15, 199, 138, 58}, .Caption = "Мощность источника",
-     .FontColor = kDesktopText, .Align = alCustom, .Color = TColorKind::Window, .TabOrder = 0},
-    {COMPONENT(ch75W), .Parent = "PanelP", .Bounds = {8, 16, 57, 17}, .Caption = "75 Вт",
-     .FontColor = kDesktopText, .Checked = true, .TabOrder = 0, .OnClick = &TForm1::ch75WClick},
-    {COMPONENT(ch150W), .Parent = "PanelP", .Bounds = {8, 32, 57, 17}, .Caption = "150 Вт",
-     .FontColor = kDesktopText, .TabOrder = 1, .OnClick = &TForm1::ch75WClick},
-    {COMPONENT(PanelLRP), .Parent = "PanelSch", .Bounds = {160, 200, 193, 57}, .Caption = "Дроссель ДП, Ом",
-     .FontColor = kDesktopText, .Color = TColorKind::Window, .TabOrder = 1},
-    {COMPONENT(imLRP), .Parent = "PanelLRP", .Bounds = {8, 18, 25, 15}, .Picture = ":/pictures/choke.bmp"},
-    {COMPONENT(chR_LRP_24), .Parent = "PanelLRP", .Bounds = {112, 16, 57, 17}, .Caption = "24 РЛ",
-     .FontColor = kDesktopText, .Checked = true, .TabOrder = 0, .OnClick = &TForm1::ch75WClick},
-    {COMPONENT(chR_LRP_16), .Parent = "PanelLRP", .Bounds = {40, 16, 57, 17}, .Caption = "16 SM",
-     .FontColor = kDesktopText, .TabOrder = 1, .OnClick = &TForm1::ch75WClick},
-    {COMPONENT(chR_LRP_6), .Parent = "PanelLRP", .Bounds = {24, 32, 33, 17}, .Caption = "6",
-     .FontColor = kDesktopText, .Visible = false, .TabOrder = 2, .OnClick = &TForm1::ch75WClick},
-    {COMPONENT(chR_LRP_0), .Parent = "PanelLRP", .Bounds = {64, 32, 121, 17}, .Caption = "0 (без дросселя)",
-     .FontColor = kDesktopText, .Visible = false, .Color = TColorKind::ButtonFace, .TabOrder = 3,
-     .OnClick = &TForm1::ch75WClick},
-    {COMPONENT(GroupBox1), .Parent = "PanelSch", .Bounds = {360, 200, 209, 57}, .Caption = "",
-     .FontColor = kDesktopText, .Color = TColorKind::Window, .TabOrder = 2},
-    {COMPONENT(ButScr), .Parent = "GroupBox1", .Bounds = {8, 20, 89, 21}, .Caption = "Скриншот...",
-     .FontColor = kDesktopText,
-     .Hint = "Для выбора имени файла зажать клавишу Shift\nCtrl+S; с выбором имени файла Ctrl+Shift+S",
-     .OnClick = &TForm1::ButScrClick, .OnMouseDown = &TForm1::ButScrMouseDown},
-    {COMPONENT(Button1), .Parent = "GroupBox1", .Bounds = {104, 20, 89, 22}, .Caption = "Печать...",
-     .FontColor = kDesktopText, .Hint = "Печать окна (Ctrl+P)", .TabOrder = 0,
-     .OnClick = &TForm1::Button1Click},
-    {COMPONENT(PanelButs), .Parent = "Form1", .Bounds = {0, 273, 818, 72}, .Caption = "",
-     .FontColor = kDesktopText, .Dock = TDock::Top, .TabOrder = 2},
-    {COMPONENT(ButADD), .Parent = "PanelButs", .Bounds = {8, 12, 33, 22}, .Caption = "+",
-     .Font = TFontKind::Bold10, .FontColor = kDesktopText, .Hint = "Добавить регенератор (+ или Ctrl++)",
-     .OnClick = &TForm1::ButADDClick},
-    {COMPONENT(ButDel), .Parent = "PanelButs", .Bounds = {47, 12, 33, 22}, .Caption = "-",
-     .Font = TFontKind::Bold10, .FontColor = kDesktopText,
-     .Hint = "Удалить последний регенератор (- или Ctrl+-)", .OnClick = &TForm1::ButDelClick},
-    {COMPONENT(ButHelp), .Parent = "PanelButs", .Bounds = {96, 12, 23, 22}, .Caption = "",
-     .Font = TFontKind::Bold10, .FontColor = kDesktopText, .Hint = "Справка (F1)",
-     .Picture = ":/pictures/help.bmp", .OnClick = &TForm1::ButHelpClick},
-    {COMPONENT(LabImposs), .Parent = "PanelButs", .Bounds = {8, 48, 308, 16},
-     .Caption = "НЕВОЗМОЖНо                                           123", .Font = TFontKind::Bold10,
-     .FontColor = 0xFF0000},
-    {COMPONENT(MemoLog), .Parent = "Form1", .Bounds = {0, 345, 818, 75}, .Caption = "MemoLog",
-     .Font = TFontKind::Mono12, .Dock = TDock::Fill, .TabOrder = 3},
-    {COMPONENT(TimerRefresh), .Parent = "Form1", .Bounds = {}, .Interval = 1000,
-     .OnTimer = &TForm1::TimerRefreshTimer},
+const TComponentRow kComponents[] = {
+    DP_COMPONENT_ROW(StatBar, .Parent = "Form1", .Bounds = {0, 420, 818, 19}, .Font = TFontKind::Inherit,
+                     .Align = alBottom, .Panels = {100, 200}),
+    DP_COMPONENT_ROW(PanelSch, .Parent = "Form1", .Bounds = {0, 0, 818, 273}, .Align = alTop, .TabOrder = 1),
+    DP_COMPONENT_ROW(LineA, .Parent = "PanelSch", .Bounds = {48, 48, 241, 3}, .Shape = stRoundRect,
+                     .PenWidth = 3),
+    DP_COMPONENT_ROW(LineReg, .Parent = "PanelSch", .Bounds = {208, 48, 3, 124}, .Visible = false,
+                     .Shape = stRectangle, .PenWidth = 3),
+    DP_COMPONENT_ROW(LineRP, .Parent = "PanelSch", .Bounds = {48, 48, 3, 124}, .Shape = stRoundRect,
+                     .PenWidth = 3),
+    DP_COMPONENT_ROW(ShURP, .Parent = "PanelSch", .Bounds = {16, 88, 81, 65}, .Shape = stRoundRect),
+    DP_COMPONENT_ROW(ShRL, .Parent = "PanelSch", .Bounds = {192, 104, 65, 41}, .Visible = false),
+    DP_COMPONENT_ROW(shRR, .Parent = "PanelSch", .Bounds = {104, 40, 40, 16}, .Visible = false),
+    DP_COMPONENT_ROW(LineB, .Parent = "PanelSch", .Bounds = {48, 168, 108, 3}, .Shape = stRoundRect,
+                     .PenWidth = 3),
+    DP_COMPONENT_ROW(LabR_UI, .Parent = "PanelSch", .Bounds = {104, 23, 58, 13}, .Caption = "28В, 110мА",
+                     .Visible = false, .Transparent = true),
+    DP_COMPONENT_ROW(LabRL_U, .Parent = "PanelSch", .Bounds = {200, 36, 25, 13}, .Caption = "300В",
+                     .Visible = false, .Transparent = true),
+    DP_COMPONENT_ROW(LabRL_I, .Parent = "PanelSch", .Bounds = {232, 88, 30, 13}, .Caption = "16 мА",
+                     .Visible = false, .Transparent = true),
+    DP_COMPONENT_ROW(LabRL_P, .Parent = "PanelSch", .Bounds = {200, 109, 57, 44}, .Caption = "R1     15,5 Вт",
+                     .Font = TFontKind::Bold, .Visible = false, .AutoSize = false, .WordWrap = true,
+                     .Transparent = true, .Cursor = crHandPoint, .OnClick = &TForm1::LabRClick),
+    DP_COMPONENT_ROW(LabR_L, .Parent = "PanelSch", .Bounds = {96, 56, 75, 13}, .Caption = "16км 1.2 мм",
+                     .Font = TFontKind::Bold, .Visible = false, .Transparent = true, .Cursor = crHandPoint,
+                     .OnClick = &TForm1::LabRClick),
+    DP_COMPONENT_ROW(LabR, .Parent = "PanelSch", .Bounds = {110, 42, 22, 13}, .Caption = "250",
+                     .Font = TFontKind::Bold, .Visible = false, .Transparent = true, .Cursor = crHandPoint,
+                     .OnClick = &TForm1::LabRClick),
+    DP_COMPONENT_ROW(LabRP_U, .Parent = "PanelSch", .Bounds = {24, 96, 52, 13}, .Caption = "Uдп=310",
+                     .Font = TFontKind::Bold, .Transparent = true, .Cursor = crHandPoint,
+                     .OnClick = &TForm1::LabRP_UClick),
+    DP_COMPONENT_ROW(LabRP_I, .Parent = "PanelSch", .Bounds = {24, 112, 33, 13}, .Caption = "Iдп = ?",
+                     .Transparent = true),
+    DP_COMPONENT_ROW(LabURP_Calc, .Parent = "PanelSch", .Bounds = {32, 36, 25, 13}, .Caption = "300В",
+                     .Transparent = true),
+    DP_COMPONENT_ROW(LabRP_P, .Parent = "PanelSch", .Bounds = {24, 128, 37, 13}, .Caption = "Pдп = ?",
+                     .Transparent = true),
+    DP_COMPONENT_ROW(PanelP, .Parent = "PanelSch", .Bounds = {15, 199, 138, 58},
+                     .Caption = "Мощность источника", .FontColor = kDesktopText, .Align = alCustom,
+                     .Color = TColorKind::Window, .TabOrder = 0),
+    DP_COMPONENT_ROW(ch75W, .Parent = "PanelP", .Bounds = {8, 16, 57, 17}, .Caption = "75 Вт",
+                     .FontColor = kDesktopText, .Checked = true, .TabOrder = 0,
+                     .OnClick = &TForm1::ch75WClick),
+    DP_COMPONENT_ROW(ch150W, .Parent = "PanelP", .Bounds = {8, 32, 57, 17}, .Caption = "150 Вт",
+                     .FontColor = kDesktopText, .TabOrder = 1, .OnClick = &TForm1::ch75WClick),
+    DP_COMPONENT_ROW(PanelLRP, .Parent = "PanelSch", .Bounds = {160, 200, 193, 57},
+                     .Caption = "Дроссель ДП, Ом", .FontColor = kDesktopText, .Color = TColorKind::Window,
+                     .TabOrder = 1),
+    DP_COMPONENT_ROW(imLRP, .Parent = "PanelLRP", .Bounds = {8, 18, 25, 15},
+                     .Picture = ":/pictures/choke.bmp"),
+    DP_COMPONENT_ROW(chR_LRP_24, .Parent = "PanelLRP", .Bounds = {112, 16, 57, 17}, .Caption = "24 РЛ",
+                     .FontColor = kDesktopText, .Checked = true, .TabOrder = 0,
+                     .OnClick = &TForm1::ch75WClick),
+    DP_COMPONENT_ROW(chR_LRP_16, .Parent = "PanelLRP", .Bounds = {40, 16, 57, 17}, .Caption = "16 SM",
+                     .FontColor = kDesktopText, .TabOrder = 1, .OnClick = &TForm1::ch75WClick),
+    DP_COMPONENT_ROW(chR_LRP_6, .Parent = "PanelLRP", .Bounds = {24, 32, 33, 17}, .Caption = "6",
+                     .FontColor = kDesktopText, .Visible = false, .TabOrder = 2,
+                     .OnClick = &TForm1::ch75WClick),
+    DP_COMPONENT_ROW(chR_LRP_0, .Parent = "PanelLRP", .Bounds = {64, 32, 121, 17},
+                     .Caption = "0 (без дросселя)", .FontColor = kDesktopText, .Visible = false,
+                     .Color = TColorKind::ButtonFace, .TabOrder = 3, .OnClick = &TForm1::ch75WClick),
+    DP_COMPONENT_ROW(GroupBox1, .Parent = "PanelSch", .Bounds = {360, 200, 209, 57}, .Caption = "",
+                     .FontColor = kDesktopText, .Color = TColorKind::Window, .TabOrder = 2),
+    DP_COMPONENT_ROW(
+        ButScr, .Parent = "GroupBox1", .Bounds = {8, 20, 89, 21}, .Caption = "Скриншот...",
+        .FontColor = kDesktopText,
+        .Hint = "Для выбора имени файла зажать клавишу Shift\nCtrl+S; с выбором имени файла Ctrl+Shift+S",
+        .OnClick = &TForm1::ButScrClick, .OnMouseDown = &TForm1::ButScrMouseDown),
+    DP_COMPONENT_ROW(Button1, .Parent = "GroupBox1", .Bounds = {104, 20, 89, 22}, .Caption = "Печать...",
+                     .FontColor = kDesktopText, .Hint = "Печать окна (Ctrl+P)", .TabOrder = 0,
+                     .OnClick = &TForm1::Button1Click),
+    DP_COMPONENT_ROW(PanelButs, .Parent = "Form1", .Bounds = {0, 273, 818, 72}, .Caption = "",
+                     .FontColor = kDesktopText, .Align = alTop, .TabOrder = 2),
+    DP_COMPONENT_ROW(ButADD, .Parent = "PanelButs", .Bounds = {8, 12, 33, 22}, .Caption = "+",
+                     .Font = TFontKind::Bold10, .FontColor = kDesktopText,
+                     .Hint = "Добавить регенератор (+ или Ctrl++)", .OnClick = &TForm1::ButADDClick),
+    DP_COMPONENT_ROW(ButDel, .Parent = "PanelButs", .Bounds = {47, 12, 33, 22}, .Caption = "-",
+                     .Font = TFontKind::Bold10, .FontColor = kDesktopText,
+                     .Hint = "Удалить последний регенератор (- или Ctrl+-)", .OnClick = &TForm1::ButDelClick),
+    DP_COMPONENT_ROW(ButHelp, .Parent = "PanelButs", .Bounds = {96, 12, 23, 22}, .Caption = "",
+                     .Font = TFontKind::Bold10, .FontColor = kDesktopText, .Hint = "Справка (F1)",
+                     .Picture = ":/pictures/help.bmp", .OnClick = &TForm1::ButHelpClick),
+    DP_COMPONENT_ROW(LabImposs, .Parent = "PanelButs", .Bounds = {8, 48, 308, 16},
+                     .Caption = "НЕВОЗМОЖНо                                           123",
+                     .Font = TFontKind::Bold10, .FontColor = 0xFF0000),
+    DP_COMPONENT_ROW(MemoLog, .Parent = "Form1", .Bounds = {0, 345, 818, 75}, .Caption = "MemoLog",
+                     .Font = TFontKind::Mono12, .Align = alClient, .TabOrder = 3),
+    DP_COMPONENT_ROW(TimerRefresh, .Parent = "Form1", .Bounds = {}, .Interval = 1000,
+                     .OnTimer = &TForm1::TimerRefreshTimer),
 };
-
-#undef COMPONENT
 
 // ---- Building a component from its row ----
 
-TFont FontOf(const TComponentSpec& row) {
+TFont FontOf(const TComponentRow& row) {
     TFont f; // the window font
     switch (row.Font) {
     case TFontKind::Window:
@@ -188,11 +145,11 @@ TFont FontOf(const TComponentSpec& row) {
     return f;
 }
 
-QString CaptionOf(const TComponentSpec& row) {
+QString CaptionOf(const TComponentRow& row) {
     return row.Caption != nullptr ? QString::fromUtf8(row.Caption) : QString();
 }
 
-QImage PictureOf(const TComponentSpec& row) {
+QImage PictureOf(const TComponentRow& row) {
     return row.Picture != nullptr ? QImage(QString::fromUtf8(row.Picture)) : QImage();
 }
 
@@ -202,7 +159,7 @@ QColor DesktopColor(TColorKind kind) {
 }
 
 // What every control of the model takes from its row.
-template <class T> void ApplyControl(T& c, const TComponentSpec& row) {
+template <class T> void ApplyControl(T& c, const TComponentRow& row) {
     c.SetFont(FontOf(row));
     c.SetCursor(row.Cursor);
     if (row.Hint != nullptr) {
@@ -214,13 +171,13 @@ template <class T> void ApplyControl(T& c, const TComponentSpec& row) {
 }
 
 // What a kind adds.
-void ApplyKind(TShape& c, const TComponentSpec& row) {
+void ApplyKind(TShape& c, const TComponentRow& row) {
     c.SetShape(row.Shape);
     TPen pen = c.Pen();
     pen.Width = row.PenWidth;
     c.SetPen(pen);
 }
-void ApplyKind(TLabel& c, const TComponentSpec& row) {
+void ApplyKind(TLabel& c, const TComponentRow& row) {
     c.SetAutoSize(row.AutoSize);
     c.SetTransparent(row.Transparent);
     c.SetWordWrap(row.WordWrap);
@@ -228,33 +185,41 @@ void ApplyKind(TLabel& c, const TComponentSpec& row) {
     // A value that opens a dialog on a click is reached by Tab too.
     c.SetTabStop(row.OnClick != nullptr);
 }
-void ApplyKind(TImage& c, const TComponentSpec& row) {
+void ApplyKind(TImage& c, const TComponentRow& row) {
     c.SetPicture(PictureOf(row));
 }
-void ApplyKind(TRadioButton& c, const TComponentSpec& row) {
+void ApplyKind(TRadioButton& c, const TComponentRow& row) {
     c.SetCaption(CaptionOf(row));
     c.SetChecked(row.Checked);
 }
-void ApplyKind(TGroupBox& c, const TComponentSpec& row) {
+void ApplyKind(TGroupBox& c, const TComponentRow& row) {
     c.SetCaption(CaptionOf(row));
 }
-void ApplyKind(TSpeedButton& c, const TComponentSpec& row) {
+void ApplyKind(TSpeedButton& c, const TComponentRow& row) {
     c.SetCaption(CaptionOf(row));
     if (row.Picture != nullptr) c.SetGlyph(PictureOf(row));
 }
-void ApplyKind(TButton& c, const TComponentSpec& row) {
+void ApplyKind(TButton& c, const TComponentRow& row) {
     c.SetCaption(CaptionOf(row));
 }
 
-void ApplyWidget(QWidget& w, const TComponentSpec& row, QWidget* parent) {
+void ApplyWidget(QWidget& w, const TComponentRow& row, QWidget* parent) {
+    dp::SetWidgetAlign(&w, row.Align,
+                       row.Align == alLeft || row.Align == alRight ? row.Bounds.width()
+                                                                   : row.Bounds.height());
     w.setParent(parent);
     w.setGeometry(row.Bounds);
     if (row.Font != TFontKind::Inherit) w.setFont(dp::ToQFont(FontOf(row)));
     if (!row.Visible) w.hide();
 }
 
-template <auto Member> QObject* Make(TForm1& form, const TComponentSpec& row, QWidget* parent) {
-    using T = std::remove_pointer_t<std::remove_cvref_t<decltype(form.*Member)>>;
+} // namespace
+
+// The member templates the rows point to; each row instantiates them for its own member.
+namespace dp {
+
+template <auto Member> QObject* MakeComponent(TForm1& form, const TComponentRow& row, QWidget* parent) {
+    using T = TKindOf<Member>;
     T* c = nullptr;
     if constexpr (std::is_base_of_v<dp::TControlBase, T>) {
         c = new T(&form);
@@ -299,42 +264,28 @@ template <auto Member> QObject* Make(TForm1& form, const TComponentSpec& row, QW
     return c;
 }
 
-void WireClick(TForm1& form, QObject* object, THandler h) {
-    auto slot = [&form, h](QObject* sender) { (form.*h)(sender); };
-    if (auto* c = dynamic_cast<TLabel*>(object))
-        c->OnClick = slot;
-    else if (auto* c = dynamic_cast<TRadioButton*>(object))
-        c->OnClick = slot;
-    else if (auto* c = dynamic_cast<TSpeedButton*>(object))
-        c->OnClick = slot;
-    else if (auto* c = dynamic_cast<TButton*>(object))
-        c->OnClick = slot;
-    else if (auto* c = dynamic_cast<TImage*>(object))
-        c->OnClick = slot;
-    else if (auto* c = dynamic_cast<TGroupBox*>(object))
-        c->OnClick = slot;
+template <auto Member> void WireComponent(TForm1& form, const TComponentRow& row) {
+    using T = TKindOf<Member>;
+    T* c = form.*Member;
+    if constexpr (HasClickEvent<T>) {
+        if (const TFormHandler h = row.OnClick)
+            c->OnClick = [&form, h](QObject* sender) { (form.*h)(sender); };
+    }
+    if constexpr (HasMouseDownEvent<T>) {
+        if (const TFormMouseHandler h = row.OnMouseDown) {
+            c->OnMouseDown = [&form, h](QObject* sender, TMouseButton button, TShiftState shift, int x,
+                                        int y) { (form.*h)(sender, button, shift, x, y); };
+        }
+    }
+    if constexpr (HasTimerEvent<T>) {
+        if (const TFormHandler h = row.OnTimer) {
+            QObject::connect(c, &QTimer::timeout, &form,
+                             [&form, h, c] { RunGuarded([&] { (form.*h)(c); }); });
+        }
+    }
 }
 
-void WireMouseDown(TForm1& form, QObject* object, TMouseHandler h) {
-    auto slot = [&form, h](QObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
-        (form.*h)(sender, button, shift, x, y);
-    };
-    if (auto* c = dynamic_cast<TSpeedButton*>(object))
-        c->OnMouseDown = slot;
-    else if (auto* c = dynamic_cast<TLabel*>(object))
-        c->OnMouseDown = slot;
-    else if (auto* c = dynamic_cast<TButton*>(object))
-        c->OnMouseDown = slot;
-}
-
-void WireTimer(TForm1& form, QObject* object, THandler h) {
-    auto* timer = qobject_cast<QTimer*>(object);
-    if (timer == nullptr) return;
-    QObject::connect(timer, &QTimer::timeout, &form,
-                     [&form, h, timer] { dp::RunGuarded([&] { (form.*h)(timer); }); });
-}
-
-} // namespace
+} // namespace dp
 
 void TForm1::CreateComponents() {
     QHash<QString, QObject*> byName;
@@ -346,23 +297,18 @@ void TForm1::CreateComponents() {
         return qobject_cast<QWidget*>(o);
     };
 
-    for (const TComponentSpec& row : kComponents) {
+    for (const TComponentRow& row : kComponents) {
         byName.insert(QString::fromUtf8(row.Name), row.Make(*this, row, containerOf(row.Parent)));
     }
 
     // Handlers last: checking a radio button at design must not run a calculation.
-    for (const TComponentSpec& row : kComponents) {
-        QObject* object = byName.value(QString::fromUtf8(row.Name));
-        if (row.OnClick != nullptr) WireClick(*this, object, row.OnClick);
-        if (row.OnMouseDown != nullptr) WireMouseDown(*this, object, row.OnMouseDown);
-        if (row.OnTimer != nullptr) WireTimer(*this, object, row.OnTimer);
-    }
+    for (const TComponentRow& row : kComponents) row.Wire(*this, row);
 
     // Tab order: depth first from the window, siblings by their tab order.
     QWidget* previous = nullptr;
     std::function<void(QWidget*)> chain = [&](QWidget* container) {
         std::vector<std::pair<int, QWidget*>> ordered;
-        for (const TComponentSpec& row : kComponents) {
+        for (const TComponentRow& row : kComponents) {
             if (row.TabOrder < 0 || containerOf(row.Parent) != container) continue;
             ordered.emplace_back(row.TabOrder,
                                  qobject_cast<QWidget*>(byName.value(QString::fromUtf8(row.Name))));
@@ -385,7 +331,7 @@ void TForm1::CreateComponents() {
 }
 
 void TForm1::ApplyThemeColors() {
-    for (const TComponentSpec& row : kComponents) {
+    for (const TComponentRow& row : kComponents) {
         if (row.Color == TColorKind::Parent) continue;
         QObject* object = findChild<QObject*>(QString::fromUtf8(row.Name));
         if (auto* c = dynamic_cast<TGroupBox*>(object))
@@ -405,33 +351,4 @@ void TForm1::ApplyThemeColors() {
     notice.Color =
         dp::ReadableOn(QColor::fromRgb(dp::kColorRed), palette().color(QPalette::Window), kMarkContrast);
     LabImposs->SetFont(notice);
-}
-
-void TForm1::LayoutBands() {
-    const int w = width();
-    int top = 0;
-    int bottom = height();
-    QWidget* fill = nullptr;
-    for (const TComponentSpec& row : kComponents) {
-        if (row.Dock == TDock::None) continue;
-        auto* band = findChild<QWidget*>(QString::fromUtf8(row.Name), Qt::FindDirectChildrenOnly);
-        if (band == nullptr) continue;
-        const int h = row.Bounds.height();
-        switch (row.Dock) {
-        case TDock::Top:
-            band->setGeometry(0, top, w, h);
-            top += h;
-            break;
-        case TDock::Bottom:
-            bottom -= h;
-            band->setGeometry(0, bottom, w, h);
-            break;
-        case TDock::Fill:
-            fill = band;
-            break;
-        case TDock::None:
-            break;
-        }
-    }
-    if (fill != nullptr) fill->setGeometry(0, top, w, std::max(0, bottom - top));
 }

@@ -1,10 +1,34 @@
 #include "controls/control.h"
 
+#include <QVariant>
+
+#include <algorithm>
+
 namespace dp {
 
+namespace {
+constexpr const char* kAlignProperty = "dpAlign";
+constexpr const char* kExtentProperty = "dpAlignExtent";
+
+// The height (top, bottom) or width (left, right) a docked child's band takes.
+int BandExtent(const QWidget& w, TAlign align) {
+    const QVariant extent = w.property(kExtentProperty);
+    if (extent.isValid()) return extent.toInt();
+    return align == alLeft || align == alRight ? w.width() : w.height();
+}
+} // namespace
+
 TAlign AlignOf(const QObject* object) {
-    const auto* control = dynamic_cast<const TControlBase*>(object);
-    return control ? control->Align() : alNone;
+    if (object == nullptr) return alNone;
+    if (const auto* control = dynamic_cast<const TControlBase*>(object)) return control->Align();
+    const QVariant v = object->property(kAlignProperty);
+    return v.isValid() ? static_cast<TAlign>(v.toInt()) : alNone;
+}
+
+void SetWidgetAlign(QWidget* widget, TAlign align, int extent) {
+    if (widget == nullptr || dynamic_cast<const TControlBase*>(widget) != nullptr) return;
+    widget->setProperty(kAlignProperty, static_cast<int>(align));
+    widget->setProperty(kExtentProperty, std::max(0, extent));
 }
 
 void ArrangeAlignedControls(QWidget* parent) {
@@ -18,30 +42,33 @@ void ArrangeAlignedControls(QWidget* parent) {
             auto* w = qobject_cast<QWidget*>(o);
             if (w == nullptr || w->isWindow() || AlignOf(o) != which) continue;
             const auto* control = dynamic_cast<const TControlBase*>(o);
-            if (!control->Visible()) continue;
-            QRect r = w->geometry();
+            // A plain widget counts unless it was hidden itself: before the window is first shown every
+            // child still reads as hidden.
+            if (control != nullptr ? !control->Visible() : !w->isVisibleTo(parent)) continue;
+            const int extent = BandExtent(*w, which);
+            QRect r;
             switch (which) {
             case alTop:
-                r = QRect(free.left(), free.top(), free.width(), r.height());
-                free.setTop(free.top() + r.height());
+                r = QRect(free.left(), free.top(), free.width(), extent);
+                free.setTop(free.top() + extent);
                 break;
             case alBottom:
-                r = QRect(free.left(), free.bottom() + 1 - r.height(), free.width(), r.height());
-                free.setBottom(free.bottom() - r.height());
+                r = QRect(free.left(), free.bottom() + 1 - extent, free.width(), extent);
+                free.setBottom(free.bottom() - extent);
                 break;
             case alLeft:
-                r = QRect(free.left(), free.top(), r.width(), free.height());
-                free.setLeft(free.left() + r.width());
+                r = QRect(free.left(), free.top(), extent, free.height());
+                free.setLeft(free.left() + extent);
                 break;
             case alRight:
-                r = QRect(free.right() + 1 - r.width(), free.top(), r.width(), free.height());
-                free.setRight(free.right() - r.width());
+                r = QRect(free.right() + 1 - extent, free.top(), extent, free.height());
+                free.setRight(free.right() - extent);
                 break;
             case alClient:
                 r = free;
                 break;
             default:
-                break;
+                continue;
             }
             if (r.width() < 0) r.setWidth(0);
             if (r.height() < 0) r.setHeight(0);

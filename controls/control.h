@@ -26,11 +26,22 @@
 namespace dp {
 
 // Docks the aligned children of parent (alTop, alBottom, alLeft, alRight, alClient) in the order of
-// creation, the way a desktop form arranges them; other children are left where they are.
+// creation, the way a desktop form arranges them; other children are left where they are. The
+// children are the controls of the model with their Align, and plain widgets given one by
+// SetWidgetAlign (a status bar, a text log); a hidden child takes no room.
 void ArrangeAlignedControls(QWidget* parent);
 
-// The alignment of a control of the model, alNone for any other widget.
+// The alignment of a control of the model, or the one SetWidgetAlign gave a plain widget; alNone
+// otherwise.
 TAlign AlignOf(const QObject* object);
+
+// Gives a widget that is not a control of the model an alignment in its parent (a control of the
+// model keeps its own, set by SetAlign; it is not changed here) and the extent its band keeps: the
+// height of a top or bottom band, the width of a left or right one (a plain widget may resize
+// itself, a status bar to fit its font; the band stays as designed). Such a widget does not watch
+// its parent: the parent arranges its children when it is resized (or a control of the model docked
+// beside it does).
+void SetWidgetAlign(QWidget* widget, TAlign align, int extent);
 
 // True when object is exactly of kind T (not of a kind derived from it).
 template <class T> bool IsExactly(const QObject* object) {

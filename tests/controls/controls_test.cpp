@@ -193,6 +193,35 @@ TEST(Control, TopAlignedControlsStackAndFollowParentWidth) {
     EXPECT_EQ(next.geometry(), QRect(0, 50, 400, 30));
 }
 
+// Plain widgets dock beside the controls: a bottom band keeps its designed height even when the
+// widget resizes itself, a hidden one takes no room, and a client widget fills what is left.
+TEST(Control, PlainWidgetsDockBesideControls) {
+    QWidget parent;
+    parent.resize(300, 200);
+    TGroupBox top;
+    top.SetHeight(50);
+    top.SetParent(&parent);
+    top.SetAlign(alTop);
+    auto* bottom = new QWidget(&parent);
+    auto* hidden = new QWidget(&parent);
+    auto* client = new QWidget(&parent);
+    dp::SetWidgetAlign(bottom, alBottom, 20);
+    dp::SetWidgetAlign(hidden, alBottom, 30);
+    dp::SetWidgetAlign(client, alClient, 0);
+    hidden->hide();
+    bottom->resize(300, 25); // as a status bar does to fit its font
+    dp::ArrangeAlignedControls(&parent);
+    EXPECT_EQ(top.geometry(), QRect(0, 0, 300, 50));
+    EXPECT_EQ(bottom->geometry(), QRect(0, 180, 300, 20));
+    EXPECT_EQ(client->geometry(), QRect(0, 50, 300, 130));
+    parent.resize(400, 60); // smaller than the bands: the client gets no height, not a negative one
+    dp::ArrangeAlignedControls(&parent);
+    EXPECT_EQ(bottom->geometry(), QRect(0, 40, 400, 20));
+    EXPECT_EQ(client->geometry().height(), 0);
+    EXPECT_EQ(dp::AlignOf(client), alClient);
+    EXPECT_EQ(dp::AlignOf(&parent), alNone);
+}
+
 TEST(Control, ContextPopupHandledSuppressesMenu) {
     TLabel label;
     bool fired = false;
