@@ -655,8 +655,8 @@ TEST(CloneHandlers, LabelCloneFiresTemplatesHandlerWithItselfAsSender) {
     std::vector<QObject*> senders;
     label->OnClick = [&](QObject* s) { senders.push_back(s); };
     auto* clone = CloneControl(label, &f.window, f.area, 40, 110);
-    Click(clone);
-    Click(label);
+    Click(clone, QPoint(2, 2));
+    Click(label, QPoint(2, 2));
     ASSERT_EQ(senders.size(), 2u);
     EXPECT_EQ(senders[0], clone);
     EXPECT_EQ(senders[1], label);

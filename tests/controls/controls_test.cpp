@@ -104,7 +104,7 @@ TEST_F(EventGuard, ExceptionInSlotReachesReporterNotQt) {
     TLabel label;
     label.SetCaption("250");
     label.OnClick = [](QObject*) { throw std::runtime_error("Floating point division by zero"); };
-    Click(&label);
+    Click(&label, QPoint(2, 2));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Floating point division by zero");
 }
@@ -128,7 +128,7 @@ TEST_F(EventGuard, HandlerMayDeleteItsSender) {
     label->SetCaption("250");
     QPointer<TLabel> alive(label);
     label->OnClick = [](QObject* sender) { delete sender; };
-    Click(label);
+    Click(label, QPoint(2, 2));
     EXPECT_TRUE(alive.isNull());
     EXPECT_TRUE(messages.empty());
 }
@@ -240,7 +240,7 @@ TEST(Control, MouseMoveFiresWhileHovering) {
     shape.OnMouseMove = [&](QObject*, TShiftState shift, int x, int y) {
         moves += shift == 0 && x == 3 && y == 4;
     };
-    SendMouse(&shape, QEvent::MouseMove, QPoint(3, 4), Qt::NoButton);
+    SendMouse(&shape, QEvent::MouseMove, Qt::NoButton, QPoint(3, 4));
     EXPECT_EQ(moves, 1);
 }
 
@@ -323,13 +323,13 @@ TEST(Label, ClickNeedsLeftPressAndReleaseInside) {
     label.SetCaption("Uдп=310");
     int clicks = 0;
     label.OnClick = [&](QObject*) { ++clicks; };
-    Click(&label);
+    Click(&label, QPoint(2, 2));
     EXPECT_EQ(clicks, 1);
-    SendMouse(&label, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton);
-    SendMouse(&label, QEvent::MouseButtonRelease, QPoint(500, 2), Qt::LeftButton);
+    SendMouse(&label, QEvent::MouseButtonPress, Qt::LeftButton, QPoint(2, 2));
+    SendMouse(&label, QEvent::MouseButtonRelease, Qt::LeftButton, QPoint(500, 2));
     EXPECT_EQ(clicks, 1);
-    SendMouse(&label, QEvent::MouseButtonPress, QPoint(2, 2), Qt::RightButton);
-    SendMouse(&label, QEvent::MouseButtonRelease, QPoint(2, 2), Qt::RightButton);
+    SendMouse(&label, QEvent::MouseButtonPress, Qt::RightButton, QPoint(2, 2));
+    SendMouse(&label, QEvent::MouseButtonRelease, Qt::RightButton, QPoint(2, 2));
     EXPECT_EQ(clicks, 1);
 }
 
@@ -634,7 +634,7 @@ TEST(RadioButton, ClickFiresWhenCheckedByProgramOrUserOnly) {
     EXPECT_EQ(clicks[0], &a);
     EXPECT_EQ(clicks[1], &b);
     EXPECT_EQ(clicks[2], &a);
-    Click(&b);
+    Click(&b, QPoint(2, 2));
     EXPECT_TRUE(b.Checked());
     EXPECT_EQ(clicks.size(), 4u);
 }

@@ -4,11 +4,11 @@
 #include "app/Main.h"
 #include "controls/event_guard.h"
 #include "schematic/groups.h"
+#include "tests/support/mouse.h"
 #include "tests/support/scripted_dialogs.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QMouseEvent>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QThread>
@@ -106,20 +106,7 @@ protected:
     std::unique_ptr<TForm1> form_;
 };
 
-// A mouse event on w at pos; the buttons held follow the event.
-inline void SendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
-                      QPoint pos = QPoint(5, 5)) {
-    const Qt::MouseButtons held =
-        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    QMouseEvent e(type, QPointF(pos), w->mapToGlobal(QPointF(pos)), button, held, modifiers);
-    QApplication::sendEvent(w, &e);
-}
-
-// A left click whose press and release carry their own modifier keys.
-inline void Click(QWidget* w, Qt::KeyboardModifiers atPress = Qt::NoModifier,
-                  Qt::KeyboardModifiers atRelease = Qt::NoModifier) {
-    SendMouse(w, QEvent::MouseButtonPress, Qt::LeftButton, atPress);
-    SendMouse(w, QEvent::MouseButtonRelease, Qt::LeftButton, atRelease);
-}
+// A point inside every button the tests press.
+inline constexpr QPoint kOnButton(5, 5);
 
 } // namespace dp::test

@@ -75,7 +75,7 @@ TEST_F(PrintTest, PrintsOnePageWithTheWindowAtItsOnScreenSize) {
     ShowWithRegenerators(3);
     const QString pdf = Path("page.pdf");
     dialogs_.AnswerPrinterSetupToPdf(pdf);
-    Click(form_->Button1);
+    Click(form_->Button1, kOnButton);
     ASSERT_THAT(errors_, IsEmpty());
     ASSERT_TRUE(QFile::exists(pdf));
     EXPECT_EQ(PdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
@@ -112,7 +112,7 @@ TEST_F(PrintTest, CancelledSetupPrintsNothing) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(Path("never.pdf"));
     dialogs_.AnswerPrinterSetup(false);
-    Click(form_->Button1);
+    Click(form_->Button1, kOnButton);
     EXPECT_EQ(dialogs_.PrinterSetups(), 1);
     EXPECT_THAT(Files(), IsEmpty());
     EXPECT_THAT(dialogs_.Messages(), IsEmpty());
@@ -123,8 +123,8 @@ TEST_F(PrintTest, PrintingTwiceGivesTwoOnePageJobsOnTheKeptPrinter) {
     ShowWithRegenerators(2);
     dialogs_.AnswerPrinterSetupToPdf(Path("first.pdf"));
     dialogs_.AnswerPrinterSetupToPdf(Path("second.pdf"));
-    Click(form_->Button1);
-    Click(form_->Button1);
+    Click(form_->Button1, kOnButton);
+    Click(form_->Button1, kOnButton);
     ASSERT_THAT(errors_, IsEmpty());
     for (const char* name : {"first.pdf", "second.pdf"})
         EXPECT_EQ(PdfInfo(Path(name), QStringLiteral("Pages")), QStringLiteral("1")) << name;
@@ -135,7 +135,7 @@ TEST_F(PrintTest, PrintingTwiceGivesTwoOnePageJobsOnTheKeptPrinter) {
 TEST_F(PrintTest, PrinterThatCannotStartTheJobReportsAnError) {
     ShowWithRegenerators(1);
     dialogs_.AnswerPrinterSetupToPdf(Path("missing/page.pdf"));
-    Click(form_->Button1);
+    Click(form_->Button1, kOnButton);
     ASSERT_EQ(errors_.size(), 1u);
     EXPECT_THAT(errors_[0], HasSubstr("missing/page.pdf"));
     EXPECT_THAT(Files(), IsEmpty());

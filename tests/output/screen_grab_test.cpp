@@ -88,7 +88,7 @@ TEST_F(ScreenGrabTest, ClosedSaveDialogLeavesNoTraceInThePicture) {
     };
     dialogs_.sleepForReal = true; // the pause is what lets the windowing system take the dialog away
     dialogs_.AnswerSaveFileName(Path("after_dialog.jpg"));
-    Click(form_->ButScr, Qt::ShiftModifier);
+    Click(form_->ButScr, kOnButton, Qt::ShiftModifier, Qt::NoModifier);
 
     const std::optional<TJpegFile> file = ReadJpeg(Path("after_dialog.jpg"));
     ASSERT_TRUE(file.has_value());

@@ -63,7 +63,7 @@ TEST_P(DefaultNameTest, GoesIntoTheCurrentDirectoryOfTheMoment) {
     ASSERT_TRUE(QDir::setCurrent(later.path()));
     const QString expected = later.path() + u'/' + QString::fromLatin1(GetParam().file);
 
-    Click(form_->ButScr);
+    Click(form_->ButScr, kOnButton);
 
     EXPECT_TRUE(QFile::exists(expected)) << expected.toStdString();
     EXPECT_THAT(Files(), IsEmpty()) << "nothing lands in the start-up folder";
@@ -90,7 +90,7 @@ TEST(ScreenshotName, JoinsFolderCountAndSuffix) {
 
 TEST_F(ScreenshotTest, SecondScreenshotReplacesTheFirstWithoutAsking) {
     ShowWithRegenerators(1);
-    Click(form_->ButScr);
+    Click(form_->ButScr, kOnButton);
     ASSERT_TRUE(QFile::exists(Path("SCR_1R.jpg")));
     // Something else under that name meanwhile: the second screenshot replaces it whole.
     {
@@ -98,7 +98,7 @@ TEST_F(ScreenshotTest, SecondScreenshotReplacesTheFirstWithoutAsking) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write("not a picture");
     }
-    Click(form_->ButScr);
+    Click(form_->ButScr, kOnButton);
 
     ASSERT_EQ(dialogs_.Messages().size(), 2u);
     for (const TRecordedMessage& m : dialogs_.Messages()) EXPECT_EQ(m.text, kSaved + Path("SCR_1R.jpg"));
@@ -124,11 +124,12 @@ class MouseDownTest : public ScreenshotTest, public ::testing::WithParamInterfac
 TEST_P(MouseDownTest, ShiftDecidesWhetherTheNextScreenshotAsks) {
     ShowWithRegenerators(1);
     form_->AskFileName = !GetParam().asks; // every mouse-down rewrites it
-    SendMouse(form_->ButScr, QEvent::MouseButtonPress, GetParam().button, GetParam().modifiers);
+    SendMouse(form_->ButScr, QEvent::MouseButtonPress, GetParam().button, kOnButton, GetParam().modifiers);
     EXPECT_EQ(form_->AskFileName, GetParam().asks);
     // A press with another button is no click: nothing is saved.
     if (GetParam().button != Qt::LeftButton) {
-        SendMouse(form_->ButScr, QEvent::MouseButtonRelease, GetParam().button, GetParam().modifiers);
+        SendMouse(form_->ButScr, QEvent::MouseButtonRelease, GetParam().button, kOnButton,
+                  GetParam().modifiers);
         EXPECT_THAT(Files(), IsEmpty());
     }
 }
@@ -147,14 +148,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ScreenshotTest, ShiftReleasedBeforeTheButtonStillAsks) {
     ShowWithRegenerators(1);
     dialogs_.AnswerSaveFileName(Path("chosen.jpg"));
-    Click(form_->ButScr, Qt::ShiftModifier, Qt::NoModifier);
+    Click(form_->ButScr, kOnButton, Qt::ShiftModifier, Qt::NoModifier);
     EXPECT_EQ(dialogs_.SaveRequests().size(), 1u);
     EXPECT_TRUE(QFile::exists(Path("chosen.jpg")));
 }
 
 TEST_F(ScreenshotTest, ShiftPressedOnlyAfterTheMouseDownDoesNotAsk) {
     ShowWithRegenerators(1);
-    Click(form_->ButScr, Qt::NoModifier, Qt::ShiftModifier);
+    Click(form_->ButScr, kOnButton, Qt::NoModifier, Qt::ShiftModifier);
     EXPECT_THAT(dialogs_.SaveRequests(), IsEmpty());
     EXPECT_TRUE(QFile::exists(Path("SCR_1R.jpg")));
 }
@@ -164,7 +165,7 @@ TEST_F(ScreenshotTest, ShiftPressedOnlyAfterTheMouseDownDoesNotAsk) {
 TEST_F(ScreenshotTest, ChosenNameIsUsedUnchangedAfterAPause) {
     ShowWithRegenerators(1);
     dialogs_.AnswerSaveFileName(Path("picture"));
-    Click(form_->ButScr, Qt::ShiftModifier);
+    Click(form_->ButScr, kOnButton, Qt::ShiftModifier, Qt::NoModifier);
 
     EXPECT_THAT(Files(), ElementsAre(QStringLiteral("picture"))) << "no extension is added";
     EXPECT_TRUE(ReadJpeg(Path("picture")).has_value());
@@ -179,7 +180,7 @@ TEST_F(ScreenshotTest, DialogProposesTheStartUpNameFirstThenTheLastChosen) {
     dialogs_.AnswerSaveFileName(Path("first.jpg"));
     dialogs_.CancelSaveFileName();
     dialogs_.AnswerSaveFileName(Path("third.jpg"));
-    for (int i = 0; i < 3; ++i) Click(form_->ButScr, Qt::ShiftModifier);
+    for (int i = 0; i < 3; ++i) Click(form_->ButScr, kOnButton, Qt::ShiftModifier, Qt::NoModifier);
 
     ASSERT_EQ(dialogs_.SaveRequests().size(), 3u);
     EXPECT_EQ(dialogs_.SaveRequests()[0], std::make_pair(dir_.path(), Path("Schema1.jpg")));
@@ -192,7 +193,7 @@ TEST_F(ScreenshotTest, DialogProposesTheStartUpNameFirstThenTheLastChosen) {
 TEST_F(ScreenshotTest, CancelledDialogDoesNothing) {
     ShowWithRegenerators(1);
     dialogs_.CancelSaveFileName();
-    Click(form_->ButScr, Qt::ShiftModifier);
+    Click(form_->ButScr, kOnButton, Qt::ShiftModifier, Qt::NoModifier);
 
     EXPECT_THAT(Files(), IsEmpty());
     EXPECT_THAT(dialogs_.Messages(), IsEmpty());
@@ -204,7 +205,7 @@ TEST_F(ScreenshotTest, MissingFolderGivesTheWarningWithTheNameInQuotes) {
     ShowWithRegenerators(1);
     const QString name = Path("missing/shot.jpg");
     dialogs_.AnswerSaveFileName(name);
-    Click(form_->ButScr, Qt::ShiftModifier);
+    Click(form_->ButScr, kOnButton, Qt::ShiftModifier, Qt::NoModifier);
 
     EXPECT_THAT(Files(), IsEmpty());
     ASSERT_EQ(dialogs_.Messages().size(), 1u);
@@ -218,7 +219,7 @@ TEST_F(ScreenshotTest, UnwritableTargetGivesTheSameWarning) {
     ShowWithRegenerators(1);
     // A folder in the way of the file: the write fails whatever the user's rights.
     ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("SCR_1R.jpg")));
-    Click(form_->ButScr);
+    Click(form_->ButScr, kOnButton);
     ASSERT_EQ(dialogs_.Messages().size(), 1u);
     EXPECT_EQ(dialogs_.Messages()[0].text, NotSavedText(Path("SCR_1R.jpg")));
     EXPECT_EQ(dialogs_.Messages()[0].icon, TMsgIcon::Warning);
@@ -240,7 +241,7 @@ TEST_P(PictureTest, IsAColourBaselineJfifOfTheStripAtQuality80) {
     ShowWithRegenerators(3);
     form_->resize(GetParam().clientWidth, form_->height());
     QApplication::processEvents();
-    Click(form_->ButScr);
+    Click(form_->ButScr, kOnButton);
 
     const std::optional<TJpegFile> file = ReadJpeg(Path("SCR_3R.jpg"));
     ASSERT_TRUE(file.has_value());
@@ -276,7 +277,7 @@ TEST_F(ScreenshotTest, StripLiesBetweenTheTopOfTheScrollBoxAndTheGroupBoxes) {
 
 TEST_F(ScreenshotTest, PictureShowsTheSchematicAsTheWindowDoes) {
     ShowWithRegenerators(4);
-    Click(form_->ButScr);
+    Click(form_->ButScr, kOnButton);
     const std::optional<TJpegFile> file = ReadJpeg(Path("SCR_4R.jpg"));
     ASSERT_TRUE(file.has_value());
 
@@ -302,7 +303,7 @@ TEST_F(ScreenshotTest, PictureShowsTheScrolledView) {
     ASSERT_GT(bar->maximum(), 0) << "twelve regenerators are wider than the window";
     bar->setValue(bar->maximum());
     QApplication::processEvents();
-    Click(form_->ButScr);
+    Click(form_->ButScr, kOnButton);
     const std::optional<TJpegFile> file = ReadJpeg(Path("SCR_12R.jpg"));
     ASSERT_TRUE(file.has_value());
     const QImage shown = form_->grab(ScreenshotRect(*form_, *form_->PanelSch)).toImage();

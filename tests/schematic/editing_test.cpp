@@ -61,16 +61,16 @@ protected:
     void Click(ClickOn on) {
         switch (on) {
         case ClickOn::Resistance:
-            dp::test::ClickWithMouse(Reg(2).LabR);
+            dp::test::ClickInMiddle(Reg(2).LabR);
             break;
         case ClickOn::Power:
-            dp::test::ClickWithMouse(Reg(2).LabRL_P);
+            dp::test::ClickInMiddle(Reg(2).LabRL_P);
             break;
         case ClickOn::Length:
-            dp::test::ClickWithMouse(Reg(2).LabR_L);
+            dp::test::ClickInMiddle(Reg(2).LabR_L);
             break;
         case ClickOn::Supply:
-            dp::test::ClickWithMouse(form_->LabRP_U);
+            dp::test::ClickInMiddle(form_->LabRP_U);
             break;
         }
     }
@@ -172,7 +172,7 @@ TEST_F(EditingErrors, ZeroDiameterStoresTheDiameterShowsTheErrorAndDoesNotRecalc
     dialogs_->AnswerInput(QStringLiteral("0"));
     MarkLog();
 
-    dp::test::ClickWithMouse(Reg(2).LabR_L);
+    dp::test::ClickInMiddle(Reg(2).LabR_L);
 
     ASSERT_EQ(dialogs_->Messages().size(), 1u);
     EXPECT_EQ(dialogs_->Messages()[0].text, QStringLiteral("Floating point division by zero"));
@@ -188,7 +188,7 @@ TEST_F(EditingErrors, ZeroDiameterStoresTheDiameterShowsTheErrorAndDoesNotRecalc
     // The program carries on: the next edit works, prefilled with what was stored.
     dialogs_->CancelInput();
     dialogs_->AnswerInput(QStringLiteral("1.2"));
-    dp::test::ClickWithMouse(Reg(2).LabR_L);
+    dp::test::ClickInMiddle(Reg(2).LabR_L);
     ASSERT_EQ(dialogs_->Inputs().size(), 4u);
     EXPECT_EQ(dialogs_->Inputs()[2].prefill, QStringLiteral("20"));
     EXPECT_EQ(dialogs_->Inputs()[3].prefill, QStringLiteral("0"));
@@ -203,7 +203,7 @@ TEST_F(EditingErrors, LengthBeyondTheResistanceRangeShowsTheErrorAndKeepsTheResi
     dialogs_->AnswerInput(QStringLiteral("1e9"));
     dialogs_->CancelInput();
     MarkLog();
-    dp::test::ClickWithMouse(Reg(2).LabR_L);
+    dp::test::ClickInMiddle(Reg(2).LabR_L);
     ASSERT_EQ(dialogs_->Messages().size(), 1u);
     EXPECT_EQ(dialogs_->Messages()[0].text, QStringLiteral("Integer overflow"));
     EXPECT_EQ(Reg(2).RR_LEN, 1e9);
@@ -217,7 +217,7 @@ TEST_F(EditingErrors, PowerThatOverflowsTheArithmeticShowsTheErrorAndTheProgramC
     const QString supplyBefore = form_->LabURP_Calc->Caption();
     dialogs_->AnswerInput(QStringLiteral("1e308"));
 
-    dp::test::ClickWithMouse(Reg(2).LabRL_P);
+    dp::test::ClickInMiddle(Reg(2).LabRL_P);
 
     ASSERT_EQ(dialogs_->Messages().size(), 1u);
     const QString message = dialogs_->Messages()[0].text;
@@ -233,7 +233,7 @@ TEST_F(EditingErrors, PowerThatOverflowsTheArithmeticShowsTheErrorAndTheProgramC
 
     // A sound power brings the chain back.
     dialogs_->AnswerInput(QStringLiteral("5,5"));
-    dp::test::ClickWithMouse(Reg(2).LabRL_P);
+    dp::test::ClickInMiddle(Reg(2).LabRL_P);
     EXPECT_EQ(dialogs_->Messages().size(), 1u);
     EXPECT_EQ(Reg(2).RL_P, 5.5);
     EXPECT_EQ(Reg(2).LabRL_U->Caption(), labelBefore);
@@ -242,9 +242,9 @@ TEST_F(EditingErrors, PowerThatOverflowsTheArithmeticShowsTheErrorAndTheProgramC
 
 TEST_F(Editing, ClicksOnEqualLookingGroupsEditOnlyTheirOwnRegenerator) {
     dialogs_->AnswerInput(QStringLiteral("100"));
-    dp::test::ClickWithMouse(Reg(3).LabR);
+    dp::test::ClickInMiddle(Reg(3).LabR);
     dialogs_->AnswerInput(QStringLiteral("2"));
-    dp::test::ClickWithMouse(Reg(1).LabRL_P);
+    dp::test::ClickInMiddle(Reg(1).LabRL_P);
     EXPECT_EQ(Reg(3).RR, 100);
     EXPECT_EQ(Reg(1).RL_P, 2.0);
     EXPECT_EQ(Reg(2).RR, 256);
@@ -263,7 +263,7 @@ TEST_F(Editing, AClickThatBelongsToNoRegeneratorInUseDoesNothing) {
     Reg(3).RR = 300; // the table holds a value beyond what the click could reach
     MarkLog();
 
-    dp::test::ClickWithMouse(stray);
+    dp::test::ClickInMiddle(stray);
     form_->LabRClick(form_->LabR);    // the hidden template
     form_->LabRClick(form_->LabRP_U); // a label of the source
     form_->LabRClick(nullptr);
@@ -282,9 +282,9 @@ TEST_F(Editing, AClickThatBelongsToNoRegeneratorInUseDoesNothing) {
 TEST_F(Editing, WithThePointAsSeparatorThePointIsTheDecimalMark) {
     dp::SetDecimalSeparator('.');
     dialogs_->AnswerInput(QStringLiteral("1.5"));
-    dp::test::ClickWithMouse(Reg(2).LabRL_P);
+    dp::test::ClickInMiddle(Reg(2).LabRL_P);
     dialogs_->AnswerInput(QStringLiteral("2,5"));
-    dp::test::ClickWithMouse(Reg(2).LabRL_P);
+    dp::test::ClickInMiddle(Reg(2).LabRL_P);
     ASSERT_EQ(dialogs_->Inputs().size(), 2u);
     EXPECT_EQ(dialogs_->Inputs()[0].prefill, QStringLiteral("5.5"));
     EXPECT_EQ(dialogs_->Inputs()[1].prefill, QStringLiteral("1.5"));

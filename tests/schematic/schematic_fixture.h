@@ -7,12 +7,12 @@
 #include "controls/controls.h"
 #include "controls/dialogs.h"
 #include "schematic/groups.h"
+#include "tests/support/mouse.h"
 #include "tests/support/scripted_dialogs.h"
 #include "util/uStrUtils.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -20,17 +20,6 @@
 #include <memory>
 
 namespace dp::test {
-
-// A left click in the middle of w, delivered the way the mouse delivers it.
-inline void ClickWithMouse(QWidget* w) {
-    const QPointF pos(w->width() / 2.0, w->height() / 2.0);
-    QMouseEvent press(QEvent::MouseButtonPress, pos, w->mapToGlobal(pos), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, pos, w->mapToGlobal(pos), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(w, &release);
-}
 
 class SchematicWindow : public ::testing::Test {
 protected:

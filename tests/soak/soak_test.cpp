@@ -3,8 +3,10 @@
 // good, bad, huge and garbage typed texts or Cancel, clicks on labels that edit nothing, the radio
 // buttons, the about window, screenshots), with the window's invariants checked after every action.
 //
-// DP_SOAK_ACTIONS sets the number of actions, DP_SOAK_SEED the seed; the seed is printed at the start
-// and with every failure, so a failing run replays exactly with DP_SOAK_SEED=<seed>.
+// DP_SOAK_ACTIONS sets the number of actions of each run. Without DP_SOAK_SEED the runs take a fixed
+// list of seeds, so every test run checks the same action sequences; DP_SOAK_SEED=<seed> runs that
+// one seed, DP_SOAK_SEED=clock one seed taken from the clock. The seed is printed at the start and
+// with every failure, so a failing run replays exactly with DP_SOAK_SEED=<seed>.
 #include "app/Main.h"
 #include "app/uAbout.h"
 #include "calc/results.h"
@@ -14,6 +16,7 @@
 #include "controls/event_guard.h"
 #include "output/screenshot.h"
 #include "settings/app_settings.h"
+#include "tests/support/mouse.h"
 #include "tests/support/recording_view.h"
 #include "tests/support/scripted_dialogs.h"
 #include "util/math_errors.h"
@@ -29,6 +32,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -37,6 +41,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -48,9 +53,12 @@
 
 namespace {
 
+using dp::test::ClickInMiddle;
 using dp::test::ScopedScriptedDialogs;
 
 constexpr int kDefaultActions = 5000;
+// The seeds of a run without DP_SOAK_SEED.
+constexpr const char* kFixedSeeds[] = {"20261210", "7"};
 constexpr int kPitch = 130; // pixels along the wires per regenerator
 constexpr const char* kCalculatedSuffix = "  Рассчитано. ";
 
@@ -265,17 +273,6 @@ std::vector<std::string> WithoutTime(std::vector<std::string> lines) {
     return lines;
 }
 
-// A left click in the middle of w, delivered as the mouse delivers it, with the keys held.
-void ClickWithMouse(QWidget* w, Qt::KeyboardModifiers keys = Qt::NoModifier) {
-    const QPointF pos(w->width() / 2.0, w->height() / 2.0);
-    QMouseEvent press(QEvent::MouseButtonPress, pos, w->mapToGlobal(pos), Qt::LeftButton, Qt::LeftButton,
-                      keys);
-    QApplication::sendEvent(w, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, pos, w->mapToGlobal(pos), Qt::LeftButton, Qt::NoButton,
-                        keys);
-    QApplication::sendEvent(w, &release);
-}
-
 bool IsJpegFile(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return false;
@@ -287,7 +284,7 @@ bool IsJpegFile(const QString& path) {
 
 // ---- The run ----
 
-class Soak : public ::testing::Test {
+class Soak : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
@@ -374,7 +371,7 @@ protected:
     // Delivers a click on a label: by the mouse, or straight to the shared handler as its slot does.
     void ClickLabel(TLabel* label, bool byMouse) {
         if (byMouse) {
-            ClickWithMouse(label);
+            ClickInMiddle(label);
         } else {
             dp::RunGuarded([&] { form_->LabRClick(label); });
         }
@@ -420,7 +417,7 @@ protected:
             TSpeedButton* button = kind == TKind::Add ? f.ButADD : f.ButDel;
             const int way = Uniform(0, 2);
             if (way == 0) {
-                ClickWithMouse(button);
+                ClickInMiddle(button);
             } else if (way == 1) {
                 button->Click();
             } else if (kind == TKind::Add) {
@@ -477,7 +474,7 @@ protected:
             what += " " + Queue(answers.back());
             expectedCaptions = {QStringLiteral("Ввод напряжения ДП")};
             if (Chance(0.5))
-                ClickWithMouse(f.LabRP_U);
+                ClickInMiddle(f.LabRP_U);
             else
                 dp::RunGuarded([&] { f.LabRP_UClick(f.LabRP_U); });
             break;
@@ -530,7 +527,7 @@ protected:
                 screenshotName = dp::DefaultScreenshotName(QDir::currentPath(), n);
             }
             if (Chance(0.5)) {
-                ClickWithMouse(f.ButScr, shift ? Qt::ShiftModifier : Qt::NoModifier);
+                ClickInMiddle(f.ButScr, shift ? Qt::ShiftModifier : Qt::NoModifier);
             } else {
                 // Any button's mouse-down decides; the click may come from elsewhere (the keyboard).
                 const TMouseButton button = Chance(0.8) ? mbLeft : mbRight;
@@ -793,12 +790,25 @@ protected:
     bool calculated_ = false; // the last action ended in a calculation
 };
 
-TEST_F(Soak, RandomActionsKeepTheWindowConsistent) {
-    const unsigned long long seed =
-        EnvNumber("DP_SOAK_SEED")
-            .value_or(
-                static_cast<unsigned long long>(std::chrono::system_clock::now().time_since_epoch().count()) ^
-                std::random_device{}());
+// The seeds to run: the fixed list, or the one DP_SOAK_SEED names ("clock" for one from the clock).
+std::vector<std::string> SoakSeeds() {
+    const char* v = std::getenv("DP_SOAK_SEED");
+    if (v == nullptr || *v == '\0')
+        return std::vector<std::string>(std::begin(kFixedSeeds), std::end(kFixedSeeds));
+    return {v};
+}
+
+TEST_P(Soak, RandomActionsKeepTheWindowConsistent) {
+    unsigned long long seed = 0;
+    if (GetParam() == "clock") {
+        seed = static_cast<unsigned long long>(std::chrono::system_clock::now().time_since_epoch().count()) ^
+               std::random_device{}();
+    } else {
+        char* end = nullptr;
+        seed = std::strtoull(GetParam().c_str(), &end, 10);
+        ASSERT_TRUE(end != GetParam().c_str() && *end == '\0')
+            << "DP_SOAK_SEED is \"" << GetParam() << "\"; it takes a number or \"clock\"";
+    }
     const int actions = static_cast<int>(EnvNumber("DP_SOAK_ACTIONS").value_or(kDefaultActions));
     rng_.seed(seed);
     std::printf("[ soak ] seed %llu, %d actions (replay: DP_SOAK_SEED=%llu DP_SOAK_ACTIONS=%d)\n", seed,
@@ -873,5 +883,14 @@ TEST_F(Soak, RandomActionsKeepTheWindowConsistent) {
             << "record " << i << " stored as " << Show(was) << ", read back as " << Show(now);
     }
 }
+
+// Named after the seed; a text that is not one still runs, to report the mistake.
+INSTANTIATE_TEST_SUITE_P(Seeds, Soak, ::testing::ValuesIn(SoakSeeds()), [](const auto& info) {
+    const std::string& seed = info.param;
+    const bool plain = !seed.empty() && std::all_of(seed.begin(), seed.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z');
+    });
+    return plain ? seed : std::string("Unreadable");
+});
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "util/uStrUtils.h"
 
+#include "tests/support/scoped_separator.h"
 #include "util/math_errors.h"
 
 #include <gtest/gtest.h>
@@ -12,11 +13,14 @@
 namespace dp {
 namespace {
 
-// Every test starts from the separator the program is made for, and puts back the default after.
+// Every test starts from the separator the program is made for, and puts back the one before after,
+// however it ends.
 class SeparatorTest {
 protected:
-    explicit SeparatorTest(char sep = ',') { SetDecimalSeparator(sep); }
-    ~SeparatorTest() { SetDecimalSeparator('.'); }
+    explicit SeparatorTest(char sep = ',') : separator_(sep) {}
+
+private:
+    test::ScopedDecimalSeparator separator_;
 };
 
 // ---- FormatGeneral -----------------------------------------------------------------------------
@@ -317,6 +321,7 @@ INSTANTIATE_TEST_SUITE_P(Table, AnySeparatorTest,
 
 TEST(DecimalSeparator, DefaultsToPointAndIsHeldInOnePlace) {
     EXPECT_EQ(DecimalSeparator(), '.');
+    const test::ScopedDecimalSeparator restore('.');
     SetDecimalSeparator(',');
     EXPECT_EQ(DecimalSeparator(), ',');
     EXPECT_EQ(FormatGeneral(2.5), "2,5");
@@ -327,13 +332,12 @@ TEST(DecimalSeparator, DefaultsToPointAndIsHeldInOnePlace) {
 
 // What the general format writes, the parser reads back to the same value (the Cancel of an edit).
 TEST(FormatRoundTrip, FifteenDigitTextParsesBack) {
-    SetDecimalSeparator(',');
+    const test::ScopedDecimalSeparator comma(',');
     for (double v : {5.5, 0.0001, 1.5e-5, 1e20, -123.456, 999999999999999.0}) {
         double back = 0;
         ASSERT_TRUE(TryStrToFloatDot(FormatGeneral(v), back)) << FormatGeneral(v);
         EXPECT_EQ(back, v);
     }
-    SetDecimalSeparator('.');
 }
 
 } // namespace
