@@ -1,6 +1,6 @@
 // A search for the slowest chain of non-negative values for the fast loop: random chains of every
-// size, resistance, power, choke and supply voltage up to 2,147,483,647 V, and chains tuned to their
-// nose point, each timed once and the slowest kept and timed again. Not a benchmark and not a test:
+// size, resistance, power, choke and supply voltage up to 2,147,483,647 V, and chains of every size tuned
+// to their nose point, each timed once and the slowest kept and timed again. Not a benchmark and not a test:
 // it prints the worst chains it found. Args: seconds to search (default 60), seed (default 1).
 #include "calc/solver.h"
 #include "calc/solver_fast.h"
@@ -75,12 +75,17 @@ std::shared_ptr<dp::TCalcState> RandomNonNegativeChain(std::mt19937_64& rng, std
     return s;
 }
 
+// A chain at its nose point, any size; the gap from 1 V down to 2^-50 U_RP, evenly in its logarithm
+// (the hardest gaps lie near 2^-43 U_RP).
 std::shared_ptr<dp::TCalcState> NoseChain(std::mt19937_64& rng, std::string& what) {
-    const int n = 1 + static_cast<int>(rng() % 8);
+    const int n = 1 + static_cast<int>(rng() % dp::MaxRegs);
     const int32_t u = RandomVoltage(rng);
-    const double gap = std::ldexp(1.0, -static_cast<int>(rng() % 30)); // 1 V down to 1 nV
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const double smallest = std::log2(u) - 50.0;
+    const double gap = std::exp2(smallest + (0.0 - smallest) * unit(rng));
     const int32_t loop = dp::test::kChokeLoopOhms[rng() % 4];
-    what = "nose n=" + std::to_string(n) + " U_RP=" + std::to_string(u) + " gap=" + std::to_string(gap);
+    what = "nose n=" + std::to_string(n) + " U_RP=" + std::to_string(u) + " gap=" + std::to_string(gap) +
+           " loop=" + std::to_string(loop);
     return std::shared_ptr<dp::TCalcState>(dp::test::NosePointChain(n, u, gap, loop));
 }
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -402,6 +403,36 @@ TEST(HardChainsRandom, MixedSignsMatchTheLiteralRunBitForBit) {
         const int32_t u = 100 + static_cast<int32_t>(rng() % 1500);
         auto s = test::MixedSignsChain(rng, n, u, test::kChokeLoopOhms[seed % 4]);
         ASSERT_TRUE(FastMatchesLiteral(*s)) << "seed " << seed;
+    }
+}
+
+// The nose-point chain is at its nose: the needed voltage at the first step lies within the gap below
+// U_RP, and the loop runs on as long as the needed voltage of one load of power P behind the chain's
+// whole resistance R, x + R P / x, stays below U_RP: up to x = (U_RP + sqrt(U_RP^2 - 4 R P)) / 2.
+// (Near 2^31 V the roundings of 200 sums shift the crossing of so flat a curve by up to about 1 %.)
+TEST(NosePointChain, RunsAsLongAsTheNoseOfOneLoadBehindTheWholeLine) {
+    struct TCase {
+        int N;
+        int32_t U;
+        double Gap;
+    };
+    for (const TCase c : {TCase{1, 2000, 1e-2}, TCase{2, 50000, 1e-3}, TCase{60, 6000, 1e-4},
+                          TCase{200, 100000, 0.1}, TCase{200, 1000000, 1e-3}, TCase{200, 2147483647, 1e-3}}) {
+        SCOPED_TRACE(::testing::Message() << c.N << " regenerators, " << c.U << " V, gap " << c.Gap);
+        const auto s = test::NosePointChain(c.N, c.U, c.Gap);
+        auto scratch = std::make_unique<TCalcState>(*s);
+        const double first = test::NeededVoltage(*scratch, c.U / 2.0 + U_Step);
+        EXPECT_GE(first, c.U - c.Gap);
+        EXPECT_LT(first, c.U);
+
+        auto run = std::make_unique<TCalcState>(*s);
+        RunStepsLiteral(*run);
+        const long double u = c.U;
+        const long double rp = static_cast<long double>(c.N) * (256 + test::kExampleChokeOhms) *
+                               static_cast<long double>(s->Regs[static_cast<size_t>(c.N)].RL_P);
+        const long double end = (u + std::sqrt(u * u - 4 * rp)) / 2;
+        const auto expected = static_cast<double>((end - u / 2) / static_cast<long double>(U_Step));
+        EXPECT_NEAR(run->StepCount, expected, 1.0 + expected / 100);
     }
 }
 

@@ -4,6 +4,7 @@
 // for the fast loop's proofs.
 #include "calc/chain_step.h"
 #include "calc/regenerator.h"
+#include "calc/solver.h"
 #include "util/math_errors.h"
 
 #include <cmath>
@@ -93,37 +94,42 @@ inline double NeededVoltage(TCalcState& s, double x) {
     return s.U_Calc;
 }
 
-// n regenerators of 256 ohms and 5.5 W whose last one draws the power that puts the chain at its nose
-// point: the needed supply voltage at the first step lies just below U_RP (within gap volts) and rises
-// only slowly from there, so that it stays within millivolts below U_RP for thousands of steps.
-// The power is found by bisection; without a power that gets there the last one draws 5.5 W.
+// n sections of 256 ohms feeding one regenerator at the far end, at its nose point; the regenerators
+// between pass the line on and draw nothing. The supply voltage the chain needs when the last one is held
+// at x is then x + R P / x (R: every section, chokes included, P: its power), least where x = sqrt(R P),
+// and there 2 x. The power is tuned so that this nose lies at the loop's start, x = U_RP / 2, just below
+// U_RP: the needed voltage at the first step lies within gap below U_RP and rises from there by only
+// 2 d^2 / U_RP at d volts further on, so the loop makes about sqrt(gap U_RP / 2) / U_Step steps within
+// gap below U_RP. (Any power drawn on the way moves the nose below the loop's start: a regenerator
+// between sees a voltage that follows x less than in proportion.)
+// The power comes from a bisection on the chain's own step at the loop's first x; when no needed
+// voltage falls within gap below U_RP, the closest one below it is taken.
 inline std::unique_ptr<TCalcState> NosePointChain(int n, int32_t u, double gap,
                                                   int32_t lrpLoopOhms = kExampleChokeOhms) {
     auto s = MakeChain(n, u, lrpLoopOhms);
+    for (int i = 1; i < n; ++i) s->Regs[static_cast<size_t>(i)].RL_P = 0.0;
     auto scratch = std::make_unique<TCalcState>(*s);
-    const double x1 = u / 2.0 + 0.1;
+    const double x1 = u / 2.0 + U_Step; // the first step's x, as the loop computes it
     const double target = u;
-    double lo = 0.0;
-    double hi = 1.0;
     TRegenerator& last = scratch->Regs[static_cast<size_t>(n)];
     const auto needed = [&](double p) {
         last.RL_P = p;
         return NeededVoltage(*scratch, x1);
     };
-    if (!(needed(lo) < target)) return s;
-    while (needed(hi) < target) hi *= 2;
-    for (int i = 0; i < 2000 && lo < hi; ++i) {
+    // The largest power lo whose needed voltage stays below target - gap and the next one hi above it.
+    double lo = 0.0;
+    double hi = 1.0;
+    if (!(needed(lo) < target - gap)) {
+        s->Regs[static_cast<size_t>(n)].RL_P = 0.0;
+        return s;
+    }
+    while (needed(hi) < target - gap) hi *= 2;
+    for (;;) {
         const double mid = lo + (hi - lo) / 2;
         if (mid <= lo || mid >= hi) break;
-        const double v = needed(mid);
-        if (v < target) {
-            lo = mid;
-            if (target - v < gap) break;
-        } else {
-            hi = mid;
-        }
+        (needed(mid) < target - gap ? lo : hi) = mid;
     }
-    s->Regs[static_cast<size_t>(n)].RL_P = lo;
+    s->Regs[static_cast<size_t>(n)].RL_P = needed(hi) < target ? hi : lo;
     return s;
 }
 
