@@ -3,6 +3,7 @@
 #include "util/atomic_file.h"
 
 #include "tests/support/unprivileged.h"
+#include "tests/util/failing_calls.h"
 
 #include <gtest/gtest.h>
 
@@ -210,6 +211,46 @@ TEST_F(AtomicFileTest, FullDiskLeavesTheOldFileAndNoTemporary) {
         EXPECT_EQ(code, 0) << (unnamed ? "unnamed" : "named");
         EXPECT_EQ(ReadBytes(file), "old");
         EXPECT_EQ(Names(), std::vector<std::string>{"a.ini"});
+    }
+}
+
+// The disk fails after the temporary is written: its flush or its rename over the old file. The old
+// file (or no file, for a first save) stays, no temporary is left, and the failure is reported.
+TEST_F(AtomicFileTest, FailedFlushOrRenameLeavesTheOldFileAndNoTemporary) {
+    struct TCase {
+        const char* What;
+        test::TFailingCall Call;
+        int Error;
+    };
+    for (const TCase c : {TCase{"flush", test::TFailingCall::Fsync, EIO},
+                          TCase{"flush, disk full", test::TFailingCall::Fsync, ENOSPC},
+                          TCase{"rename", test::TFailingCall::Rename, EIO},
+                          TCase{"rename, disk full", test::TFailingCall::Rename, ENOSPC}}) {
+        for (const bool unnamed : {true, false})
+            for (const bool existing : {true, false}) {
+                SCOPED_TRACE(::testing::Message() << c.What << (unnamed ? ", unnamed" : ", named")
+                                                  << (existing ? ", over a file" : ", new file"));
+                atomic_file_detail::AllowUnnamedTemporary(unnamed);
+                const std::string file = File("a.ini");
+                fs::remove(file);
+                if (existing) WriteBytes(file, "old");
+                test::FailNextCall(c.Call, c.Error);
+                int error = 0;
+                EXPECT_FALSE(ReplaceFileAtomically(file, "new", &error));
+                test::Disarm();
+                EXPECT_EQ(test::FailedCalls(), 1);
+                EXPECT_EQ(error, c.Error);
+                if (existing) {
+                    EXPECT_EQ(ReadBytes(file), "old");
+                    EXPECT_EQ(Names(), std::vector<std::string>{"a.ini"});
+                } else {
+                    EXPECT_EQ(Names(), std::vector<std::string>{});
+                }
+                // The next save goes through.
+                EXPECT_TRUE(ReplaceFileAtomically(file, "newer"));
+                EXPECT_EQ(ReadBytes(file), "newer");
+                EXPECT_EQ(Names(), std::vector<std::string>{"a.ini"});
+            }
     }
 }
 
