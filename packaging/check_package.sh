@@ -44,15 +44,13 @@ user=nobody
 home="$work/home"
 mkdir -p "$home"
 chown "$user" "$home"
-# The server picks a free display number itself and tells it.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -ac 3>"$work/display" >/dev/null 2>&1 &
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-display=:$(head -1 "$work/display")
-for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+# A display of our own with a window manager; any local user may connect to it.
+. "$here/../tests/support/frame_geometry.sh"
+framed_display "$work" -ac
+display=$DISPLAY
 runtime="$work/runtime"
 mkdir -m 700 "$runtime"
 chown "$user" "$runtime"
-DISPLAY=$display openbox >/dev/null 2>&1 &
 
 start() { # program [key to press]
     setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups env -i HOME="$home" DISPLAY="$display" LANG=ru_RU.UTF-8 XDG_RUNTIME_DIR="$runtime" "$1" >"$work/out" 2>&1 &

@@ -13,15 +13,26 @@ frame_geometry() {
         /Width:/{w=$2}/Height:/{h=$2}END{print x","y" "w"x"h}'
 }
 
-# framed_display WORKDIR: a 1280 x 1024 X server of our own (Xvfb picks a free number and writes it
-# to fd 3) with openbox on it; sets DISPLAY, and xvfb and wm to their process ids.
+# framed_display WORKDIR [X SERVER OPTIONS...]: a 1280 x 1024 X server of our own (Xvfb picks a
+# free number and writes it to fd 3) with openbox on it; sets DISPLAY, and xvfb and wm to their
+# process ids. Returns once openbox manages the screen: a window mapped while it is still starting
+# can be left unmanaged and unmapped for good.
 framed_display() {
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$1/display" 2>/dev/null &
+    local dir=$1
+    shift
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp "$@" 3>"$dir/display" 2>/dev/null &
     xvfb=$!
-    for _ in $(seq 1 100); do [ -s "$1/display" ] && break; sleep 0.05; done
-    DISPLAY=:$(cat "$1/display")
+    for _ in $(seq 1 200); do [ -s "$dir/display" ] && break; sleep 0.05; done
+    DISPLAY=:$(head -1 "$dir/display")
     export DISPLAY
+    for _ in $(seq 1 200); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
     openbox >/dev/null 2>&1 &
     wm=$!
-    sleep 1
+    # openbox names its check window on the root once it has taken the screen over.
+    for _ in $(seq 1 200); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.05
+    done
+    echo "openbox did not take over the display $DISPLAY" >&2
+    return 1
 }
