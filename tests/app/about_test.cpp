@@ -2,8 +2,8 @@
 #include "app/Main.h"
 #include "app/uAbout.h"
 #include "controls/controls.h"
+#include "tests/support/scoped_separator.h"
 #include "tests/support/scripted_dialogs.h"
-#include "util/uStrUtils.h"
 
 #include <QDialog>
 #include <gtest/gtest.h>
@@ -42,13 +42,10 @@ void PrintTo(const TSeparatorRow& row, std::ostream* os) {
     *os << row.name;
 }
 
-class HelpText : public ::testing::TestWithParam<TSeparatorRow> {
-protected:
-    void TearDown() override { dp::SetDecimalSeparator('.'); }
-};
+class HelpText : public ::testing::TestWithParam<TSeparatorRow> {};
 
 TEST_P(HelpText, MatchesByteForByteWithTheSeparatorOfTheMoment) {
-    dp::SetDecimalSeparator(GetParam().separator);
+    const dp::test::ScopedDecimalSeparator separator(GetParam().separator);
     const QByteArray text = BuildHelpText().toUtf8();
     EXPECT_EQ(text.toStdString(), ExpectedHelp(GetParam().step));
     EXPECT_FALSE(text.contains('\n'));
@@ -61,16 +58,9 @@ INSTANTIATE_TEST_SUITE_P(About, HelpText,
 
 class AboutWindow : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dp::SetDecimalSeparator(',');
-        about_ = std::make_unique<TFAbout>();
-    }
-    void TearDown() override {
-        about_.reset();
-        dp::SetDecimalSeparator('.');
-    }
+    dp::test::ScopedDecimalSeparator comma_{','};
     dp::test::ScopedScriptedDialogs dialogs_;
-    std::unique_ptr<TFAbout> about_;
+    std::unique_ptr<TFAbout> about_ = std::make_unique<TFAbout>();
 };
 
 TEST_F(AboutWindow, HasItsDesign) {

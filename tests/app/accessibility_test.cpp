@@ -3,16 +3,12 @@
 // opening the same dialog as a click.
 #include "app/Main.h"
 #include "controls/controls.h"
-#include "settings/app_settings.h"
-#include "tests/support/scripted_dialogs.h"
-#include "util/uStrUtils.h"
+#include "tests/support/started_window.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
-#include <QDir>
 #include <QPlainTextEdit>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -34,26 +30,15 @@ void PrintTo(const TAccessibleRow& row, std::ostream* os) {
     *os << row.name;
 }
 
-class AccessibleWindow : public ::testing::TestWithParam<TAccessibleRow> {
+class AccessibleWindow : public dp::test::StartedWindow<>,
+                         public ::testing::WithParamInterface<TAccessibleRow> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        dp::SetSettingsPath(dir_.filePath(QStringLiteral("raschet-dp.ini")).toStdString());
-        dp::SetDecimalSeparator(',');
-        form_.reset(CreateMainWindow());
+        Start();
         form_->ButADDClick(form_->ButADD); // regenerators 1, 2 and 3
         form_->ButADDClick(form_->ButADD);
         form_->show();
     }
-    void TearDown() override {
-        form_.reset();
-        dp::SetSettingsPath({});
-        dp::SetDecimalSeparator('.');
-    }
-
-    QTemporaryDir dir_;
-    dp::test::ScopedScriptedDialogs dialogs_;
-    std::unique_ptr<TForm1> form_;
 };
 
 TEST_P(AccessibleWindow, ControlHasItsNameRoleAndAction) {

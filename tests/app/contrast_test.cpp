@@ -9,8 +9,7 @@
 #include "controls/contrast.h"
 #include "controls/controls.h"
 #include "tests/support/dark_palette.h"
-#include "tests/support/scripted_dialogs.h"
-#include "util/uStrUtils.h"
+#include "tests/support/started_window.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -152,23 +151,28 @@ void PrintTo(const TThemeRow& row, std::ostream* os) {
     *os << row.name;
 }
 
-class Contrast : public ::testing::TestWithParam<TThemeRow> {
+// The application's palette for one scope: the one before comes back however the scope ends.
+class ScopedApplicationPalette {
+public:
+    ScopedApplicationPalette() : previous_(QApplication::palette()) {}
+    ~ScopedApplicationPalette() { QApplication::setPalette(previous_); }
+    ScopedApplicationPalette(const ScopedApplicationPalette&) = delete;
+    ScopedApplicationPalette& operator=(const ScopedApplicationPalette&) = delete;
+
+private:
+    QPalette previous_;
+};
+
+class Contrast : public dp::test::StartedWindow<>, public ::testing::WithParamInterface<TThemeRow> {
 protected:
     void SetUp() override {
-        light_ = QApplication::palette();
-        dp::SetDecimalSeparator(',');
         if (!GetParam().changedAfterStart) QApplication::setPalette(GetParam().palette());
-    }
-    void TearDown() override {
-        QApplication::setPalette(light_);
-        dp::SetDecimalSeparator('.');
     }
     void ApplyTheme() {
         if (GetParam().changedAfterStart) QApplication::setPalette(GetParam().palette());
     }
 
-    QPalette light_;
-    dp::test::ScopedScriptedDialogs dialogs_;
+    ScopedApplicationPalette light_;
 };
 
 void ExpectReadable(const std::map<QString, TMeasure>& texts) {

@@ -4,17 +4,13 @@
 #include "app/Main.h"
 #include "calc/solver.h"
 #include "controls/controls.h"
-#include "settings/app_settings.h"
-#include "tests/support/scripted_dialogs.h"
-#include "util/uStrUtils.h"
+#include "tests/support/started_window.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -45,24 +41,12 @@ private:
     bool imposs_ = false;
 };
 
-class Keyboard : public ::testing::Test {
+class Keyboard : public dp::test::StartedWindow<> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        previousDir_ = QDir::currentPath();
-        ASSERT_TRUE(QDir::setCurrent(dir_.path()));
-        dp::SetSettingsPath(dir_.filePath(QStringLiteral("raschet-dp.ini")).toStdString());
-        dp::SetDecimalSeparator(',');
-        form_.reset(CreateMainWindow());
-        form_->show();
+        Start().show();
         form_->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-    }
-    void TearDown() override {
-        form_.reset();
-        dp::SetSettingsPath({});
-        QDir::setCurrent(previousDir_);
-        dp::SetDecimalSeparator('.');
     }
 
     void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -121,11 +105,6 @@ protected:
         for (int i = 0; i < 2000 && QApplication::focusWidget() != target; ++i) Press(Qt::Key_Tab);
         ASSERT_EQ(QApplication::focusWidget(), target);
     }
-
-    QTemporaryDir dir_;
-    QString previousDir_;
-    dp::test::ScopedScriptedDialogs dialogs_;
-    std::unique_ptr<TForm1> form_;
 };
 
 TEST_F(Keyboard, TabAndShiftTabReachEveryValueAndControlInReadingOrderAndComeRound) {
@@ -292,7 +271,7 @@ TEST_F(Keyboard, CtrlSSavesUnderTheDefaultNameAndCtrlShiftSAsksFirst) {
     Press(Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(dialogs_->SaveRequests().empty());
     ASSERT_EQ(dialogs_->Messages().size(), 1u);
-    EXPECT_TRUE(QFileInfo::exists(dir_.filePath(QStringLiteral("SCR_1R.jpg"))));
+    EXPECT_TRUE(QFileInfo::exists(InFolder(QStringLiteral("SCR_1R.jpg"))));
 
     dialogs_->CancelSaveFileName();
     Press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);

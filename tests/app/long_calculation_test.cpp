@@ -132,11 +132,6 @@ TCalcProgressDialog& Progress(QDialog& d) {
 
 class LongCalculation : public SettingsTest {
 protected:
-    void TearDown() override {
-        SetErrorReporter({});
-        SetStepRunner({});
-        SettingsTest::TearDown();
-    }
     // The started window with three regenerators whose last calculation broke a limit (100 V).
     TForm1& StartBroken() {
         WriteIni("[COMMON]\nU_RP=100\nNumRegs=3\n");

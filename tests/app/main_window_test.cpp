@@ -5,16 +5,13 @@
 #include "calc/solver.h"
 #include "controls/controls.h"
 #include "controls/dialogs.h"
-#include "settings/app_settings.h"
 #include "tests/support/recording_view.h"
-#include "tests/support/scripted_dialogs.h"
-#include "util/uStrUtils.h"
+#include "tests/support/started_window.h"
 
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -38,23 +35,9 @@ std::vector<std::string> LogLines(const QPlainTextEdit& memo) {
     return lines;
 }
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public dp::test::StartedWindow<> {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        previousDir_ = QDir::currentPath();
-        ASSERT_TRUE(QDir::setCurrent(dir_.path()));
-        dp::SetSettingsPath(dir_.filePath(QStringLiteral("raschet-dp.ini")).toStdString());
-        dp::SetDecimalSeparator(',');
-        form_ = std::make_unique<TForm1>();
-    }
-    void TearDown() override {
-        form_.reset();
-        dp::SetErrorReporter({});
-        dp::SetSettingsPath({});
-        QDir::setCurrent(previousDir_);
-        dp::SetDecimalSeparator('.');
-    }
+    void SetUp() override { form_ = std::make_unique<TForm1>(); }
 
     // The chain of the examples: regenerators of 256 ohms and 5.5 W, chokes "16 SM".
     void SetChain(int uRP, int count, bool source75W) {
@@ -63,11 +46,6 @@ protected:
         form_->State.U_RP = uRP;
         form_->State.NumRegs = static_cast<uint8_t>(count);
     }
-
-    QTemporaryDir dir_;
-    QString previousDir_;
-    dp::test::ScopedScriptedDialogs dialogs_;
-    std::unique_ptr<TForm1> form_;
 };
 
 TEST_F(MainWindow, StartUpLeavesOnlyTheStartUpCalculationInTheLog) {
@@ -95,7 +73,7 @@ TEST_F(MainWindow, StartUpPreparesTheScreenshotDefaults) {
     form_->AskFileName = true;
     form_->FormCreate(form_.get());
     EXPECT_FALSE(form_->AskFileName);
-    EXPECT_EQ(QDir(form_->StartDir).canonicalPath(), QDir(dir_.path()).canonicalPath());
+    EXPECT_EQ(QDir(form_->StartDir).canonicalPath(), QDir(Folder()).canonicalPath());
     EXPECT_EQ(form_->SaveDlg.InitialDir, form_->StartDir);
     EXPECT_TRUE(form_->SaveDlg.FileName.startsWith(form_->StartDir + u'/'));
     EXPECT_TRUE(form_->SaveDlg.FileName.endsWith(QStringLiteral("1.jpg")));

@@ -104,7 +104,7 @@ class ProgramEndedBySignal : public SettingsTest, public ::testing::WithParamInt
 
 TEST_P(ProgramEndedBySignal, WritesTheSettingsAndExitsNormally) {
     // The program keeps its settings beside itself: a copy of it lives in the test's folder.
-    const QString program = dir_.filePath(QStringLiteral("raschet-dp"));
+    const QString program = InFolder(QStringLiteral("raschet-dp"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(DP_PROGRAM_PATH), program));
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     WriteIni("[COMMON]\nU_RP=400\nNumRegs=3\n[REG2]\nRL_P=7.5\n");

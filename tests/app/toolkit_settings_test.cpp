@@ -2,13 +2,14 @@
 // the program's store keeps it in memory, and no ~/.config/QtProject.conf is written.
 #include "app/toolkit_settings.h"
 
+#include "tests/support/temp_folder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace dp {
@@ -25,13 +26,12 @@ TEST(ToolkitSettings, FileDialogWritesNoFile) {
         ASSERT_TRUE(in.open(QIODevice::ReadOnly));
         before = in.readAll();
     }
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
+    const test::TempFolder folder;
     {
-        QFileDialog dialog(nullptr, QString(), folder.path());
+        QFileDialog dialog(nullptr, QString(), QString::fromStdString(folder.Path()));
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.show();
-        dialog.selectFile(folder.filePath(QStringLiteral("shot.jpg")));
+        dialog.selectFile(QString::fromStdString(folder.File("shot.jpg")));
         QMetaObject::invokeMethod(&dialog, "accept"); // confirmed: the toolkit notes the folder it was in
     }
     ASSERT_EQ(QFileInfo::exists(file), existed) << file.toStdString();

@@ -2,6 +2,7 @@
 // the folder as it was.
 #include "output/jpeg/jpeg_writer.h"
 #include "tests/support/jpeg_decode.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/unprivileged.h"
 
 #include <algorithm>
@@ -122,19 +123,11 @@ std::optional<bool> RunUnprivileged(const std::function<bool()>& work) {
 
 class JpegWriterTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "dp_jpeg_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
     void TearDown() override {
         if (!mounted_.empty()) ::umount2(mounted_.c_str(), MNT_DETACH);
-        std::error_code ec;
-        for (const auto& entry : fs::recursive_directory_iterator(dir_, ec))
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(dir_, ec);
     }
-    fs::path dir_;
+    dp::test::TempFolder folder_;
+    const fs::path dir_ = folder_.Path();
     std::string mounted_;
 };
 

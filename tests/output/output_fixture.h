@@ -5,12 +5,11 @@
 #include "controls/event_guard.h"
 #include "schematic/groups.h"
 #include "tests/support/mouse.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/started_window.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPrinter>
-#include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -64,22 +63,11 @@ private:
     std::vector<QPrinter*> printers_;
 };
 
-class OutputWindowTest : public ::testing::Test {
+class OutputWindowTest : public StartedWindow<OutputDialogs> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        previousDir_ = QDir::currentPath();
-        ASSERT_TRUE(QDir::setCurrent(dir_.path()));
-        SetDialogs(&dialogs_);
         SetErrorReporter([this](const std::string& message) { errors_.push_back(message); });
         form_ = std::make_unique<TForm1>();
-    }
-    void TearDown() override {
-        form_.reset();
-        SetErrorReporter({});
-        SetDialogs(nullptr);
-        EXPECT_TRUE(dialogs_.AllAnswersUsed()) << "a scripted dialog answer was never asked for";
-        QDir::setCurrent(previousDir_);
     }
 
     // The chain with count regenerators, calculated, the window shown as the user sees it, and the
@@ -87,23 +75,19 @@ protected:
     void ShowWithRegenerators(int count) {
         for (int i = 0; i < count; ++i) AddRegenerator(form_->Schematic, form_->State);
         form_->Calculate();
-        form_->StartDir = dir_.path();
-        form_->SaveDlg.InitialDir = dir_.path();
-        form_->SaveDlg.FileName = dir_.path() + QStringLiteral("/Schema1.jpg");
+        form_->StartDir = Folder();
+        form_->SaveDlg.InitialDir = Folder();
+        form_->SaveDlg.FileName = Folder() + QStringLiteral("/Schema1.jpg");
         form_->show();
         QApplication::processEvents();
     }
 
-    QString Path(const QString& name) const { return dir_.path() + u'/' + name; }
+    QString Path(const QString& name) const { return InFolder(name); }
     QStringList Files() const {
-        return QDir(dir_.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        return QDir(Folder()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
     }
 
-    QTemporaryDir dir_;
-    QString previousDir_;
-    OutputDialogs dialogs_;
     std::vector<std::string> errors_;
-    std::unique_ptr<TForm1> form_;
 };
 
 // A point inside every button the tests press.

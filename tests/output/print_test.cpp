@@ -74,7 +74,7 @@ class PrintTest : public OutputWindowTest {};
 TEST_F(PrintTest, PrintsOnePageWithTheWindowAtItsOnScreenSize) {
     ShowWithRegenerators(3);
     const QString pdf = Path("page.pdf");
-    dialogs_.AnswerPrinterSetupToPdf(pdf);
+    dialogs_->AnswerPrinterSetupToPdf(pdf);
     Click(form_->Button1, kOnButton);
     ASSERT_THAT(errors_, IsEmpty());
     ASSERT_TRUE(QFile::exists(pdf));
@@ -111,30 +111,30 @@ TEST_F(PrintTest, CancelledSetupPrintsNothing) {
     QPrinter& printer = form_->PrinterSetupDialog1.Printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(Path("never.pdf"));
-    dialogs_.AnswerPrinterSetup(false);
+    dialogs_->AnswerPrinterSetup(false);
     Click(form_->Button1, kOnButton);
-    EXPECT_EQ(dialogs_.PrinterSetups(), 1);
+    EXPECT_EQ(dialogs_->PrinterSetups(), 1);
     EXPECT_THAT(Files(), IsEmpty());
-    EXPECT_THAT(dialogs_.Messages(), IsEmpty());
+    EXPECT_THAT(dialogs_->Messages(), IsEmpty());
     EXPECT_THAT(errors_, IsEmpty());
 }
 
 TEST_F(PrintTest, PrintingTwiceGivesTwoOnePageJobsOnTheKeptPrinter) {
     ShowWithRegenerators(2);
-    dialogs_.AnswerPrinterSetupToPdf(Path("first.pdf"));
-    dialogs_.AnswerPrinterSetupToPdf(Path("second.pdf"));
+    dialogs_->AnswerPrinterSetupToPdf(Path("first.pdf"));
+    dialogs_->AnswerPrinterSetupToPdf(Path("second.pdf"));
     Click(form_->Button1, kOnButton);
     Click(form_->Button1, kOnButton);
     ASSERT_THAT(errors_, IsEmpty());
     for (const char* name : {"first.pdf", "second.pdf"})
         EXPECT_EQ(PdfInfo(Path(name), QStringLiteral("Pages")), QStringLiteral("1")) << name;
-    ASSERT_EQ(dialogs_.Printers().size(), 2u);
-    EXPECT_EQ(dialogs_.Printers()[0], dialogs_.Printers()[1]) << "the chosen printer stays current";
+    ASSERT_EQ(dialogs_->Printers().size(), 2u);
+    EXPECT_EQ(dialogs_->Printers()[0], dialogs_->Printers()[1]) << "the chosen printer stays current";
 }
 
 TEST_F(PrintTest, PrinterThatCannotStartTheJobReportsAnError) {
     ShowWithRegenerators(1);
-    dialogs_.AnswerPrinterSetupToPdf(Path("missing/page.pdf"));
+    dialogs_->AnswerPrinterSetupToPdf(Path("missing/page.pdf"));
     Click(form_->Button1, kOnButton);
     ASSERT_EQ(errors_.size(), 1u);
     EXPECT_THAT(errors_[0], HasSubstr("missing/page.pdf"));

@@ -82,12 +82,12 @@ TEST_F(ScreenGrabTest, AWindowLyingOverTheSchematicIsInThePicture) {
 TEST_F(ScreenGrabTest, ClosedSaveDialogLeavesNoTraceInThePicture) {
     ShowExposed(3);
     QWidget dialog;
-    dialogs_.whileSaveDialogOpen = [&] {
+    dialogs_->whileSaveDialogOpen = [&] {
         ShowCover(dialog, *form_);
         dialog.hide();
     };
-    dialogs_.sleepForReal = true; // the pause is what lets the windowing system take the dialog away
-    dialogs_.AnswerSaveFileName(Path("after_dialog.jpg"));
+    dialogs_->sleepForReal = true; // the pause is what lets the windowing system take the dialog away
+    dialogs_->AnswerSaveFileName(Path("after_dialog.jpg"));
     Click(form_->ButScr, kOnButton, Qt::ShiftModifier, Qt::NoModifier);
 
     const std::optional<TJpegFile> file = ReadJpeg(Path("after_dialog.jpg"));

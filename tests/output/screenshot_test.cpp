@@ -58,23 +58,20 @@ class DefaultNameTest : public ScreenshotTest, public ::testing::WithParamInterf
 TEST_P(DefaultNameTest, GoesIntoTheCurrentDirectoryOfTheMoment) {
     ShowWithRegenerators(GetParam().regenerators);
     // The current directory at the moment of the screenshot counts, not the one at start-up.
-    QTemporaryDir later;
-    ASSERT_TRUE(later.isValid());
-    ASSERT_TRUE(QDir::setCurrent(later.path()));
-    const QString expected = later.path() + u'/' + QString::fromLatin1(GetParam().file);
+    const TempFolder later(TempFolder::Use::AsCurrent);
+    const QString expected = QString::fromStdString(later.File(GetParam().file));
 
     Click(form_->ButScr, kOnButton);
 
     EXPECT_TRUE(QFile::exists(expected)) << expected.toStdString();
     EXPECT_THAT(Files(), IsEmpty()) << "nothing lands in the start-up folder";
-    ASSERT_EQ(dialogs_.Messages().size(), 1u);
-    EXPECT_EQ(dialogs_.Messages()[0].text, kSaved + expected);
-    EXPECT_EQ(dialogs_.Messages()[0].caption, QStringLiteral("Information"));
-    EXPECT_EQ(dialogs_.Messages()[0].icon, TMsgIcon::Information);
-    EXPECT_THAT(dialogs_.SaveRequests(), IsEmpty());
-    EXPECT_THAT(dialogs_.Sleeps(), IsEmpty());
+    ASSERT_EQ(dialogs_->Messages().size(), 1u);
+    EXPECT_EQ(dialogs_->Messages()[0].text, kSaved + expected);
+    EXPECT_EQ(dialogs_->Messages()[0].caption, QStringLiteral("Information"));
+    EXPECT_EQ(dialogs_->Messages()[0].icon, TMsgIcon::Information);
+    EXPECT_THAT(dialogs_->SaveRequests(), IsEmpty());
+    EXPECT_THAT(dialogs_->Sleeps(), IsEmpty());
     EXPECT_THAT(errors_, IsEmpty());
-    ASSERT_TRUE(QDir::setCurrent(dir_.path()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Regenerators, DefaultNameTest,
@@ -100,11 +97,11 @@ TEST_F(ScreenshotTest, SecondScreenshotReplacesTheFirstWithoutAsking) {
     }
     Click(form_->ButScr, kOnButton);
 
-    ASSERT_EQ(dialogs_.Messages().size(), 2u);
-    for (const TRecordedMessage& m : dialogs_.Messages()) EXPECT_EQ(m.text, kSaved + Path("SCR_1R.jpg"));
+    ASSERT_EQ(dialogs_->Messages().size(), 2u);
+    for (const TRecordedMessage& m : dialogs_->Messages()) EXPECT_EQ(m.text, kSaved + Path("SCR_1R.jpg"));
     EXPECT_THAT(Files(), ElementsAre(QStringLiteral("SCR_1R.jpg")));
     EXPECT_TRUE(ReadJpeg(Path("SCR_1R.jpg")).has_value());
-    EXPECT_THAT(dialogs_.SaveRequests(), IsEmpty());
+    EXPECT_THAT(dialogs_->SaveRequests(), IsEmpty());
 }
 
 // ---- the Shift key at the mouse-down --------------------------------------------------------------
@@ -147,16 +144,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ScreenshotTest, ShiftReleasedBeforeTheButtonStillAsks) {
     ShowWithRegenerators(1);
-    dialogs_.AnswerSaveFileName(Path("chosen.jpg"));
+    dialogs_->AnswerSaveFileName(Path("chosen.jpg"));
     Click(form_->ButScr, kOnButton, Qt::ShiftModifier, Qt::NoModifier);
-    EXPECT_EQ(dialogs_.SaveRequests().size(), 1u);
+    EXPECT_EQ(dialogs_->SaveRequests().size(), 1u);
     EXPECT_TRUE(QFile::exists(Path("chosen.jpg")));
 }
 
 TEST_F(ScreenshotTest, ShiftPressedOnlyAfterTheMouseDownDoesNotAsk) {
     ShowWithRegenerators(1);
     Click(form_->ButScr, kOnButton, Qt::NoModifier, Qt::ShiftModifier);
-    EXPECT_THAT(dialogs_.SaveRequests(), IsEmpty());
+    EXPECT_THAT(dialogs_->SaveRequests(), IsEmpty());
     EXPECT_TRUE(QFile::exists(Path("SCR_1R.jpg")));
 }
 
@@ -164,65 +161,65 @@ TEST_F(ScreenshotTest, ShiftPressedOnlyAfterTheMouseDownDoesNotAsk) {
 
 TEST_F(ScreenshotTest, ChosenNameIsUsedUnchangedAfterAPause) {
     ShowWithRegenerators(1);
-    dialogs_.AnswerSaveFileName(Path("picture"));
+    dialogs_->AnswerSaveFileName(Path("picture"));
     Click(form_->ButScr, kOnButton, Qt::ShiftModifier, Qt::NoModifier);
 
     EXPECT_THAT(Files(), ElementsAre(QStringLiteral("picture"))) << "no extension is added";
     EXPECT_TRUE(ReadJpeg(Path("picture")).has_value());
-    EXPECT_THAT(dialogs_.Sleeps(), ElementsAre(500));
-    ASSERT_EQ(dialogs_.Messages().size(), 1u);
-    EXPECT_EQ(dialogs_.Messages()[0].text, kSaved + Path("picture"));
-    EXPECT_EQ(dialogs_.Messages()[0].icon, TMsgIcon::Information);
+    EXPECT_THAT(dialogs_->Sleeps(), ElementsAre(500));
+    ASSERT_EQ(dialogs_->Messages().size(), 1u);
+    EXPECT_EQ(dialogs_->Messages()[0].text, kSaved + Path("picture"));
+    EXPECT_EQ(dialogs_->Messages()[0].icon, TMsgIcon::Information);
 }
 
 TEST_F(ScreenshotTest, DialogProposesTheStartUpNameFirstThenTheLastChosen) {
     ShowWithRegenerators(1);
-    dialogs_.AnswerSaveFileName(Path("first.jpg"));
-    dialogs_.CancelSaveFileName();
-    dialogs_.AnswerSaveFileName(Path("third.jpg"));
+    dialogs_->AnswerSaveFileName(Path("first.jpg"));
+    dialogs_->CancelSaveFileName();
+    dialogs_->AnswerSaveFileName(Path("third.jpg"));
     for (int i = 0; i < 3; ++i) Click(form_->ButScr, kOnButton, Qt::ShiftModifier, Qt::NoModifier);
 
-    ASSERT_EQ(dialogs_.SaveRequests().size(), 3u);
-    EXPECT_EQ(dialogs_.SaveRequests()[0], std::make_pair(dir_.path(), Path("Schema1.jpg")));
-    EXPECT_EQ(dialogs_.SaveRequests()[1].second, Path("first.jpg"));
-    EXPECT_EQ(dialogs_.SaveRequests()[2].second, Path("first.jpg")) << "a cancel keeps the last choice";
+    ASSERT_EQ(dialogs_->SaveRequests().size(), 3u);
+    EXPECT_EQ(dialogs_->SaveRequests()[0], std::make_pair(Folder(), Path("Schema1.jpg")));
+    EXPECT_EQ(dialogs_->SaveRequests()[1].second, Path("first.jpg"));
+    EXPECT_EQ(dialogs_->SaveRequests()[2].second, Path("first.jpg")) << "a cancel keeps the last choice";
     EXPECT_EQ(form_->SaveDlg.FileName, Path("third.jpg"));
-    EXPECT_THAT(dialogs_.Sleeps(), ElementsAre(500, 500));
+    EXPECT_THAT(dialogs_->Sleeps(), ElementsAre(500, 500));
 }
 
 TEST_F(ScreenshotTest, CancelledDialogDoesNothing) {
     ShowWithRegenerators(1);
-    dialogs_.CancelSaveFileName();
+    dialogs_->CancelSaveFileName();
     Click(form_->ButScr, kOnButton, Qt::ShiftModifier, Qt::NoModifier);
 
     EXPECT_THAT(Files(), IsEmpty());
-    EXPECT_THAT(dialogs_.Messages(), IsEmpty());
-    EXPECT_THAT(dialogs_.Sleeps(), IsEmpty());
+    EXPECT_THAT(dialogs_->Messages(), IsEmpty());
+    EXPECT_THAT(dialogs_->Sleeps(), IsEmpty());
     EXPECT_THAT(errors_, IsEmpty());
 }
 
 TEST_F(ScreenshotTest, MissingFolderGivesTheWarningWithTheNameInQuotes) {
     ShowWithRegenerators(1);
     const QString name = Path("missing/shot.jpg");
-    dialogs_.AnswerSaveFileName(name);
+    dialogs_->AnswerSaveFileName(name);
     Click(form_->ButScr, kOnButton, Qt::ShiftModifier, Qt::NoModifier);
 
     EXPECT_THAT(Files(), IsEmpty());
-    ASSERT_EQ(dialogs_.Messages().size(), 1u);
-    EXPECT_EQ(dialogs_.Messages()[0].text, NotSavedText(name));
-    EXPECT_EQ(dialogs_.Messages()[0].caption, QStringLiteral("Warning"));
-    EXPECT_EQ(dialogs_.Messages()[0].icon, TMsgIcon::Warning);
+    ASSERT_EQ(dialogs_->Messages().size(), 1u);
+    EXPECT_EQ(dialogs_->Messages()[0].text, NotSavedText(name));
+    EXPECT_EQ(dialogs_->Messages()[0].caption, QStringLiteral("Warning"));
+    EXPECT_EQ(dialogs_->Messages()[0].icon, TMsgIcon::Warning);
     EXPECT_THAT(errors_, IsEmpty());
 }
 
 TEST_F(ScreenshotTest, UnwritableTargetGivesTheSameWarning) {
     ShowWithRegenerators(1);
     // A folder in the way of the file: the write fails whatever the user's rights.
-    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("SCR_1R.jpg")));
+    ASSERT_TRUE(QDir(Folder()).mkdir(QStringLiteral("SCR_1R.jpg")));
     Click(form_->ButScr, kOnButton);
-    ASSERT_EQ(dialogs_.Messages().size(), 1u);
-    EXPECT_EQ(dialogs_.Messages()[0].text, NotSavedText(Path("SCR_1R.jpg")));
-    EXPECT_EQ(dialogs_.Messages()[0].icon, TMsgIcon::Warning);
+    ASSERT_EQ(dialogs_->Messages().size(), 1u);
+    EXPECT_EQ(dialogs_->Messages()[0].text, NotSavedText(Path("SCR_1R.jpg")));
+    EXPECT_EQ(dialogs_->Messages()[0].icon, TMsgIcon::Warning);
 }
 
 // ---- the picture --------------------------------------------------------------------------------

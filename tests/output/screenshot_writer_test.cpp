@@ -6,11 +6,11 @@
 #include "controls/dialog_components.h"
 #include "tests/output/jpeg_reading.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_folder.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPalette>
-#include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -37,10 +37,6 @@ public:
 class ScreenshotWriter : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        previousDir_ = QDir::currentPath();
-        ASSERT_TRUE(QDir::setCurrent(dir_.path()));
-        SetDialogs(&dialogs_);
         Fill(window_, Qt::white);
         schematic_ = new QWidget(&window_);
         Fill(*schematic_, Qt::red);
@@ -48,14 +44,8 @@ protected:
         schematic_->setGeometry(20, 30, 216, 196);
         window_.show();
         QApplication::processEvents();
-        saveDialog_.InitialDir = dir_.path();
+        saveDialog_.InitialDir = folderPath_;
     }
-    void TearDown() override {
-        SetDialogs(nullptr);
-        EXPECT_TRUE(dialogs_.AllAnswersUsed()) << "a scripted dialog answer was never asked for";
-        QDir::setCurrent(previousDir_);
-    }
-
     static void Fill(QWidget& w, QColor colour) {
         QPalette p = w.palette();
         p.setColor(QPalette::Window, colour);
@@ -64,11 +54,11 @@ protected:
     }
 
     TScreenshotSource Source(int numRegs) { return {&window_, schematic_, numRegs, &saveDialog_}; }
-    QString Path(const QString& name) const { return dir_.path() + u'/' + name; }
+    QString Path(const QString& name) const { return folderPath_ + u'/' + name; }
 
-    QTemporaryDir dir_;
-    QString previousDir_;
-    HookedDialogs dialogs_;
+    TempFolder folder_{TempFolder::Use::AsCurrent};
+    const QString folderPath_ = QString::fromStdString(folder_.Path());
+    ScopedDialogs<HookedDialogs> dialogs_;
     QWidget window_;
     QWidget* schematic_ = nullptr;
     TSaveDialog saveDialog_;
@@ -88,50 +78,50 @@ TEST_F(ScreenshotWriter, WritesTheStripOfTheGivenSchematicUnderTheDefaultName) {
         EXPECT_LT(rgb[1], 25) << p.x() << "," << p.y();
         EXPECT_LT(rgb[2], 25) << p.x() << "," << p.y();
     }
-    ASSERT_EQ(dialogs_.Messages().size(), 1u);
-    EXPECT_EQ(dialogs_.Messages()[0].text,
+    ASSERT_EQ(dialogs_->Messages().size(), 1u);
+    EXPECT_EQ(dialogs_->Messages()[0].text,
               QStringLiteral("Файл сохранен: ") + Path(QStringLiteral("SCR_7R.jpg")));
-    EXPECT_TRUE(dialogs_.SaveRequests().empty());
+    EXPECT_TRUE(dialogs_->SaveRequests().empty());
 }
 
 TEST_F(ScreenshotWriter, AsksTheGivenDialogAndMeasuresTheStripAfterIt) {
     saveDialog_.FileName = QStringLiteral("first.jpg");
-    dialogs_.AnswerSaveFileName(Path(QStringLiteral("chosen.jpg")));
+    dialogs_->AnswerSaveFileName(Path(QStringLiteral("chosen.jpg")));
     // The schematic grows while the dialog is open: the picture shows it as it is afterwards.
-    dialogs_.whileSaveDialogOpen = [this] { schematic_->resize(316, 196); };
+    dialogs_->whileSaveDialogOpen = [this] { schematic_->resize(316, 196); };
     MakeScreenshot(Source(3), true);
 
-    ASSERT_EQ(dialogs_.SaveRequests().size(), 1u);
-    EXPECT_EQ(dialogs_.SaveRequests()[0], std::make_pair(dir_.path(), QStringLiteral("first.jpg")));
+    ASSERT_EQ(dialogs_->SaveRequests().size(), 1u);
+    EXPECT_EQ(dialogs_->SaveRequests()[0], std::make_pair(folderPath_, QStringLiteral("first.jpg")));
     EXPECT_EQ(saveDialog_.FileName, Path(QStringLiteral("chosen.jpg")));
     const std::optional<TJpegFile> file = ReadJpeg(Path(QStringLiteral("chosen.jpg")));
     ASSERT_TRUE(file.has_value());
     EXPECT_EQ(file->width, 300);
     EXPECT_FALSE(QFile::exists(Path(QStringLiteral("SCR_3R.jpg"))));
-    EXPECT_EQ(dialogs_.Sleeps(), std::vector<int>{500});
+    EXPECT_EQ(dialogs_->Sleeps(), std::vector<int>{500});
 }
 
 TEST_F(ScreenshotWriter, CancelledDialogWritesNothingAndSaysNothing) {
-    dialogs_.CancelSaveFileName();
+    dialogs_->CancelSaveFileName();
     MakeScreenshot(Source(3), true);
-    EXPECT_TRUE(QDir(dir_.path()).entryList(QDir::Files).isEmpty());
-    EXPECT_TRUE(dialogs_.Messages().empty());
+    EXPECT_TRUE(QDir(folderPath_).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(dialogs_->Messages().empty());
 }
 
 TEST_F(ScreenshotWriter, UnwritableNameGivesTheWarning) {
     const QString name = Path(QStringLiteral("missing/shot.jpg"));
-    dialogs_.AnswerSaveFileName(name);
+    dialogs_->AnswerSaveFileName(name);
     MakeScreenshot(Source(3), true);
-    ASSERT_EQ(dialogs_.Messages().size(), 1u);
-    EXPECT_EQ(dialogs_.Messages()[0].text,
+    ASSERT_EQ(dialogs_->Messages().size(), 1u);
+    EXPECT_EQ(dialogs_->Messages()[0].text,
               QStringLiteral("Файл не сохранен, т.к. не найден путь:") + QChar(13) + u'"' + name + u'"');
-    EXPECT_EQ(dialogs_.Messages()[0].icon, TMsgIcon::Warning);
+    EXPECT_EQ(dialogs_->Messages()[0].icon, TMsgIcon::Warning);
 }
 
 TEST_F(ScreenshotWriter, TooSmallASchematicIsAnError) {
     schematic_->resize(16, 96);
     EXPECT_THROW(MakeScreenshot(Source(1), false), std::runtime_error);
-    EXPECT_TRUE(QDir(dir_.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(folderPath_).entryList(QDir::Files).isEmpty());
 }
 
 } // namespace

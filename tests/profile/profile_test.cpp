@@ -1,4 +1,5 @@
 #include "settings/profile/profile.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -37,32 +38,15 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 // Each test gets its own folder, readable by every user so that an unprivileged child can use it.
-class TempDir {
+class TempDir : public test::TempFolder {
 public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "dp_profile_XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) std::abort();
-        path_ = pattern;
-        ::chmod(path_.c_str(), 0755);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        for (auto& e : fs::recursive_directory_iterator(path_, ec))
-            if (e.is_directory()) fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& Path() const { return path_; }
+    TempDir() { ::chmod(Path().c_str(), 0755); }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
-        for (auto& e : fs::directory_iterator(path_)) names.push_back(e.path().filename().string());
+        for (auto& e : fs::directory_iterator(Path())) names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
-
-private:
-    std::string path_;
 };
 
 using test::RunUnprivileged;

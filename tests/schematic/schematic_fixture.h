@@ -8,39 +8,25 @@
 #include "controls/dialogs.h"
 #include "schematic/groups.h"
 #include "tests/support/mouse.h"
-#include "tests/support/scripted_dialogs.h"
-#include "util/uStrUtils.h"
+#include "tests/support/started_window.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <memory>
 
 namespace dp::test {
 
-class SchematicWindow : public ::testing::Test {
+class SchematicWindow : public StartedWindow<> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        previousDir_ = QDir::currentPath();
-        ASSERT_TRUE(QDir::setCurrent(dir_.path()));
-        SetDecimalSeparator(',');
         InstallErrorBoxReporter();
         form_ = std::make_unique<TForm1>();
         fixedComponents_ = form_->ComponentCount();
         ResetTable(form_->State);
         form_->State.U_RP = 310;
     }
-    void TearDown() override {
-        form_.reset();
-        SetErrorReporter({});
-        QDir::setCurrent(previousDir_);
-        SetDecimalSeparator('.');
-    }
-
     // count regenerators with the table's values, then the first calculation (as at start-up).
     void StartWith(int count) {
         for (int i = 0; i < count; ++i) AddRegenerator(form_->Schematic, form_->State);
@@ -55,10 +41,6 @@ protected:
     void MarkLog() { form_->MemoLog->setPlainText(QStringLiteral("<before>")); }
     bool LogWasRewritten() const { return !Log().contains(QStringLiteral("<before>")); }
 
-    QTemporaryDir dir_;
-    QString previousDir_;
-    ScopedScriptedDialogs dialogs_;
-    std::unique_ptr<TForm1> form_;
     int fixedComponents_ = 0;
 };
 

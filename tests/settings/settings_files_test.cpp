@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- A file that cannot be read ----
 
 TEST_F(SettingsTest, UnreadableFileLeavesADebugLineAndOneRegenerator) {
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(path_))); // the settings "file" is a folder
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(settingsFile_))); // the settings "file" is a folder
 
     form_ = std::make_unique<TForm1>();
     TForm1& f = *form_;
@@ -162,7 +162,7 @@ TEST_F(SettingsTest, UnreadableFileLeavesADebugLineAndOneRegenerator) {
     EXPECT_FALSE(g.MemoLog->toPlainText().contains(QStringLiteral("INI")));
     EXPECT_EQ(g.State.NumRegs, 1);
     EXPECT_TRUE(g.close()); // writing fails silently
-    EXPECT_TRUE(QFileInfo(QString::fromStdString(path_)).isDir());
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(settingsFile_)).isDir());
     EXPECT_TRUE(dialogs_->Messages().empty());
 }
 
@@ -171,25 +171,25 @@ TEST_F(SettingsTest, UnreadableFileLeavesADebugLineAndOneRegenerator) {
 TEST_F(SettingsTest, ReadOnlyFolderLosesTheSettingsSilently) {
     const std::string original = "[COMMON]\nU_RP=400\n; mine\n";
     WriteIni(original);
-    const std::string missing = dir_.filePath(QStringLiteral("other.ini")).toStdString();
+    const std::string missing = folder_.File("other.ini");
     TForm1& f = Start();
     EXPECT_EQ(f.State.U_RP, 400);
     f.State.U_RP = 500;
-    ASSERT_EQ(::chmod(dir_.path().toLocal8Bit().constData(), 0555), 0);
+    ASSERT_EQ(::chmod(folder_.Path().c_str(), 0555), 0);
 
     const int code = RunUnprivileged([&] {
-        if (::access(dir_.path().toLocal8Bit().constData(), W_OK) == 0) return 98; // still writable
+        if (::access(folder_.Path().c_str(), W_OK) == 0) return 98; // still writable
         SaveSettings(f);
         SetSettingsPath(missing);
         SaveSettings(f);
         return 0;
     });
-    ::chmod(dir_.path().toLocal8Bit().constData(), 0700);
+    ::chmod(folder_.Path().c_str(), 0700);
     if (code == kCouldNotDropRoot || code == 98) GTEST_SKIP() << "cannot run as an unprivileged user here";
     EXPECT_EQ(code, 0); // no crash, no message box to wait in
     EXPECT_EQ(ReadIni(), original);
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(missing)));
-    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+    EXPECT_EQ(QDir(Folder()).entryList(QDir::Files | QDir::Hidden | QDir::System),
               QStringList{QStringLiteral("raschet-dp.ini")}); // no temporary file left behind
 }
 

@@ -1,21 +1,14 @@
 #pragma once
 // A window started as the program starts it, with its settings file in a temporary folder of its own.
 #include "app/Main.h"
-#include "settings/app_settings.h"
-#include "tests/support/scripted_dialogs.h"
-#include "util/uStrUtils.h"
+#include "tests/support/started_window.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
-#include <ostream>
+#include <QSize>
 
 #include <fstream>
 #include <iterator>
-#include <memory>
-#include <sstream>
 #include <string>
 
 namespace dp::test {
@@ -40,30 +33,11 @@ template <class Done> bool ProcessEventsUntil(Done done, int timeoutMs = 3000) {
     return done();
 }
 
-class SettingsTest : public ::testing::Test {
+// The window is started by each test (Start()), after it has written the settings file it wants.
+class SettingsTest : public StartedWindow<> {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        path_ = dir_.filePath(QStringLiteral("raschet-dp.ini")).toStdString();
-        SetSettingsPath(path_);
-        SetDecimalSeparator(',');
-    }
-    void TearDown() override {
-        form_.reset();
-        SetSettingsPath(std::string());
-        SetDecimalSeparator('.');
-    }
-
-    void WriteIni(const std::string& text) const { WriteFile(path_, text); }
-    std::string ReadIni() const { return ReadFile(path_); }
-
-    // A new main window with its start-up run (the table reset, the settings, the first calculation),
-    // as the program creates it: an error of the start-up calculation goes to the error reporter.
-    TForm1& Start() {
-        form_.reset();
-        form_.reset(CreateMainWindow());
-        return *form_;
-    }
+    void WriteIni(const std::string& text) const { WriteFile(settingsFile_, text); }
+    std::string ReadIni() const { return ReadFile(settingsFile_); }
 
     // Shows the window and waits until the window system's frame has the outer size asked for.
     void ShowAndSettle() {
@@ -73,11 +47,6 @@ protected:
                    !form_->FrameMargins().isNull();
         });
     }
-
-    QTemporaryDir dir_;
-    std::string path_;
-    ScopedScriptedDialogs dialogs_;
-    std::unique_ptr<TForm1> form_;
 };
 
 } // namespace dp::test

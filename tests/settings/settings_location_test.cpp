@@ -2,6 +2,7 @@
 // the user's configuration folder, read from there once that file exists. The folders are made
 // read-only for real, so the choice runs as an unprivileged user when the tests run as root.
 #include "settings/settings_location.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -69,15 +70,7 @@ void PrintTo(const LocationCase& c, std::ostream* os) {
 class Location : public ::testing::TestWithParam<LocationCase> {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/dp-location-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
         ASSERT_EQ(::chmod(root_.c_str(), 0755), 0); // reachable by the unprivileged user
-    }
-    void TearDown() override {
-        for (const char* folder : {"/bin", "/other", "/config/raschet-dp", "/config"})
-            ::chmod((root_ + folder).c_str(), 0755);
-        std::system(("rm -rf '" + root_ + "'").c_str());
     }
 
     void MakeFolder(const std::string& folder, mode_t mode) const {
@@ -89,7 +82,8 @@ protected:
         ASSERT_EQ(::chmod(file.c_str(), mode), 0);
     }
 
-    std::string root_;
+    TempFolder folder_;
+    const std::string root_ = folder_.Path();
 };
 
 TEST_P(Location, IsBesideTheExecutableWhenItCanBeSavedThere) {
@@ -154,9 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CreateFolders, MakesEveryMissingFolderPrivate) {
-    char pattern[] = "/tmp/dp-folders-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const std::string root = pattern;
+    const TempFolder folder;
+    const std::string& root = folder.Path();
     EXPECT_TRUE(CreateFoldersOf(root + "/a/b/raschet-dp.ini", 0700));
     struct stat st;
     ASSERT_EQ(::stat((root + "/a/b").c_str(), &st), 0);
@@ -165,7 +158,6 @@ TEST(CreateFolders, MakesEveryMissingFolderPrivate) {
     EXPECT_TRUE(CreateFoldersOf(root + "/a/b/raschet-dp.ini", 0700)); // already there
     std::ofstream(root + "/file") << "x";
     EXPECT_FALSE(CreateFoldersOf(root + "/file/raschet-dp.ini", 0700)); // a file in the way
-    std::system(("rm -rf '" + root + "'").c_str());
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 // in which the load appends and fills the regenerators, which buttons it selects, the geometry it
 // sets, the debug line of an unreadable file, and what the save writes.
 #include "settings/app_settings.h"
+#include "tests/support/scoped_separator.h"
+#include "tests/support/scoped_settings_path.h"
+#include "tests/support/temp_folder.h"
 #include "util/uStrUtils.h"
 
 #include <gmock/gmock.h>
@@ -10,7 +13,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRect>
-#include <QTemporaryDir>
 
 #include <fstream>
 #include <iterator>
@@ -64,17 +66,7 @@ public:
 
 class SettingsWithoutWindow : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        path_ = dir_.filePath(QStringLiteral("raschet-dp.ini")).toStdString();
-        SetSettingsPath(path_);
-        SetDecimalSeparator(',');
-        ResetTable(target_.State);
-    }
-    void TearDown() override {
-        SetSettingsPath(std::string());
-        SetDecimalSeparator('.');
-    }
+    void SetUp() override { ResetTable(target_.State); }
 
     void WriteIni(const std::string& text) const { std::ofstream(path_, std::ios::binary) << text; }
     std::string ReadIni() const {
@@ -82,8 +74,10 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    QTemporaryDir dir_;
-    std::string path_;
+    TempFolder folder_;
+    const std::string path_ = folder_.File("raschet-dp.ini");
+    ScopedSettingsPath settingsPath_{path_};
+    ScopedDecimalSeparator separator_{','};
     TRecordingTarget target_;
 };
 
@@ -209,7 +203,7 @@ TEST_F(SettingsWithoutWindow, TheUsersOwnFileStartsFromTheShippedOneWhichStaysUn
         "; shipped by the administrator\n[COMMON]\nU_RP=420\nNumRegs=2\n[REG2]\nRR=300\n"
         "[REG5]\nRR=555\n";
     WriteIni(shipped);
-    const std::string own = dir_.filePath(QStringLiteral("config/raschet-dp/raschet-dp.ini")).toStdString();
+    const std::string own = folder_.File("config/raschet-dp/raschet-dp.ini");
     SetSettingsLocation({path_, own, true});
     LoadSettings(target_);
     EXPECT_EQ(target_.State.U_RP, 420);
@@ -221,7 +215,7 @@ TEST_F(SettingsWithoutWindow, TheUsersOwnFileStartsFromTheShippedOneWhichStaysUn
     const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(saved.rfind("; shipped by the administrator\n[COMMON]\nU_RP=430\nNumRegs=2\n", 0), 0u) << saved;
     EXPECT_NE(saved.find("[REG5]\nRR=555\n"), std::string::npos) << saved;
-    EXPECT_EQ(QFileInfo(dir_.filePath(QStringLiteral("config/raschet-dp"))).permissions() &
+    EXPECT_EQ(QFileInfo(QString::fromStdString(folder_.File("config/raschet-dp"))).permissions() &
                   (QFile::ReadGroup | QFile::ReadOther),
               QFile::Permissions());
 

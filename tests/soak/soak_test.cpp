@@ -18,7 +18,7 @@
 #include "settings/app_settings.h"
 #include "tests/support/mouse.h"
 #include "tests/support/recording_view.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/started_window.h"
 #include "util/math_errors.h"
 #include "util/uStrUtils.h"
 
@@ -29,7 +29,6 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -54,7 +53,6 @@
 namespace {
 
 using dp::test::ClickInMiddle;
-using dp::test::ScopedScriptedDialogs;
 
 constexpr int kDefaultActions = 5000;
 // The seeds of a run without DP_SOAK_SEED.
@@ -284,23 +282,17 @@ bool IsJpegFile(const QString& path) {
 
 // ---- The run ----
 
-class Soak : public ::testing::TestWithParam<std::string> {
+class Soak : public dp::test::StartedWindow<>, public ::testing::WithParamInterface<std::string> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        previousDir_ = QDir::currentPath();
-        ASSERT_TRUE(QDir::setCurrent(dir_.path()));
-        iniPath_ = dir_.filePath(QStringLiteral("raschet-dp.ini"));
         // The settings file of the test program itself must not appear beside it.
         besideBinary_ = QString::fromStdString(
             dp::SettingsPathFor(QCoreApplication::applicationFilePath().toStdString()));
         iniBesideBinaryBefore_ = QFileInfo::exists(besideBinary_);
-        dp::SetSettingsPath(iniPath_.toStdString());
-        dp::SetDecimalSeparator(','); // the locale the program is made for
         dp::InstallErrorBoxReporter();
 
         // As the program starts: the window with its start-up while hidden, the about window, shown.
-        form_.reset(CreateMainWindow());
+        Start();
         FAbout = new TFAbout();
         form_->show();
         ASSERT_TRUE(dialogs_->Messages().empty()) << "start-up showed a message";
@@ -309,13 +301,7 @@ protected:
     }
 
     void TearDown() override {
-        form_.reset();
-        delete FAbout;
-        FAbout = nullptr;
-        dp::SetErrorReporter({});
-        dp::SetSettingsPath(std::string());
-        QDir::setCurrent(previousDir_);
-        dp::SetDecimalSeparator('.');
+        form_.reset(); // the window goes first: the check covers its end too
         if (!iniBesideBinaryBefore_ && QFileInfo::exists(besideBinary_)) {
             QFile::remove(besideBinary_);
             ADD_FAILURE() << "a settings file was written beside the test program: "
@@ -511,11 +497,11 @@ protected:
             if (shift) {
                 const int answer = Uniform(0, 9);
                 if (answer < 6) {
-                    screenshotName = dir_.filePath(QStringLiteral("shot_%1.jpg").arg(step));
+                    screenshotName = InFolder(QStringLiteral("shot_%1.jpg").arg(step));
                     dialogs_->AnswerSaveFileName(*screenshotName);
                     what += ", saved as " + screenshotName->toStdString();
                 } else if (answer < 8) {
-                    screenshotName = dir_.filePath(QStringLiteral("missing/shot.jpg"));
+                    screenshotName = InFolder(QStringLiteral("missing/shot.jpg"));
                     screenshotToMissingFolder = true;
                     dialogs_->AnswerSaveFileName(*screenshotName);
                     what += ", into a missing folder";
@@ -759,13 +745,9 @@ protected:
         }
     }
 
-    QTemporaryDir dir_;
-    QString previousDir_;
-    QString iniPath_;
+    const QString iniPath_ = QString::fromStdString(settingsFile_);
     QString besideBinary_;
     bool iniBesideBinaryBefore_ = false;
-    ScopedScriptedDialogs dialogs_;
-    std::unique_ptr<TForm1> form_;
     int fixedComponents_ = 0;
 
     std::mt19937_64 rng_;

@@ -84,13 +84,4 @@ void ScriptedDialogs::Sleep(int ms) {
     sleeps_.push_back(ms);
 }
 
-ScopedScriptedDialogs::ScopedScriptedDialogs() {
-    SetDialogs(&dialogs_);
-}
-
-ScopedScriptedDialogs::~ScopedScriptedDialogs() {
-    SetDialogs(nullptr);
-    EXPECT_TRUE(dialogs_.AllAnswersUsed()) << "a scripted dialog answer was never asked for";
-}
-
 } // namespace dp::test

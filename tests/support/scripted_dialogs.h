@@ -5,10 +5,12 @@
 #include "controls/dialogs.h"
 
 #include <QString>
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <functional>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 class QDialog;
@@ -79,20 +81,30 @@ private:
     int printerSetups_ = 0;
 };
 
-// Installs a ScriptedDialogs for the lifetime of the guard and brings the real dialogs back after it.
-// Answers still queued at the end fail the test: a dialog the test expected never came.
-class ScopedScriptedDialogs {
-public:
-    ScopedScriptedDialogs();
-    ~ScopedScriptedDialogs();
-    ScopedScriptedDialogs(const ScopedScriptedDialogs&) = delete;
-    ScopedScriptedDialogs& operator=(const ScopedScriptedDialogs&) = delete;
+// Installs scripted dialogs (ScriptedDialogs or a test's own kind of them) for the lifetime of the
+// guard and brings the real dialogs back after it, however the scope ends. Answers still queued at
+// the end fail the test: a dialog the test expected never came.
+template <class Scripted> class ScopedDialogs {
+    static_assert(std::is_base_of_v<ScriptedDialogs, Scripted>);
 
-    ScriptedDialogs& operator*() { return dialogs_; }
-    ScriptedDialogs* operator->() { return &dialogs_; }
+public:
+    ScopedDialogs() { SetDialogs(&dialogs_); }
+    ~ScopedDialogs() {
+        SetDialogs(nullptr);
+        EXPECT_TRUE(dialogs_.AllAnswersUsed()) << "a scripted dialog answer was never asked for";
+    }
+    ScopedDialogs(const ScopedDialogs&) = delete;
+    ScopedDialogs& operator=(const ScopedDialogs&) = delete;
+
+    Scripted& operator*() { return dialogs_; }
+    Scripted* operator->() { return &dialogs_; }
+    const Scripted& operator*() const { return dialogs_; }
+    const Scripted* operator->() const { return &dialogs_; }
 
 private:
-    ScriptedDialogs dialogs_;
+    Scripted dialogs_;
 };
+
+using ScopedScriptedDialogs = ScopedDialogs<ScriptedDialogs>;
 
 } // namespace dp::test

@@ -2,6 +2,7 @@
 // what a save killed at a random moment leaves behind.
 #include "util/atomic_file.h"
 
+#include "tests/support/temp_folder.h"
 #include "tests/support/unprivileged.h"
 #include "tests/util/failing_calls.h"
 
@@ -52,17 +53,8 @@ struct stat StatOf(const std::string& path) {
 // A folder of the test's own, open to every user so that an unprivileged child can use it.
 class AtomicFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "dp_atomic_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        ::chmod(dir_.c_str(), 0777);
-    }
-    void TearDown() override {
-        atomic_file_detail::AllowUnnamedTemporary(true);
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
+    void SetUp() override { ::chmod(dir_.c_str(), 0777); }
+    void TearDown() override { atomic_file_detail::AllowUnnamedTemporary(true); }
     std::string File(const std::string& name) const { return dir_ + "/" + name; }
     std::vector<std::string> Names(const std::string& folder = {}) const {
         std::vector<std::string> names;
@@ -78,7 +70,8 @@ protected:
         }));
     }
 
-    std::string dir_;
+    test::TempFolder folder_;
+    const std::string dir_ = folder_.Path();
 };
 
 TEST_F(AtomicFileTest, ReadOnlyFileIsNeverReplacedAlsoForRoot) {
