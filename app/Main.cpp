@@ -11,6 +11,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QGuiApplication>
 #include <QMoveEvent>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
@@ -66,7 +67,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
                  .imLRP = imLRP};
     ResizeClient(QSize(kDesignClientWidth, kDesignClientHeight));
     pendingOuter_ = QSize(kDesignOuterWidth, kDesignOuterHeight);
-    move(kDesignLeft, kDesignTop);
+    askedPosition_ = QPoint(kDesignLeft, kDesignTop);
+    move(askedPosition_);
     dp::ArrangeAlignedControls(this); // the bands the component table docks
     PanelSch->UpdateExtent();
 }
@@ -289,13 +291,19 @@ void TForm1::RememberOuterFrame() {
     if (!displayGone_) lastOuter_ = QRect(Left(), Top(), Width(), Height());
 }
 
+bool TForm1::WindowPositionKnown() {
+    // A Wayland client's own position is made up by the toolkit: the client area at 0, 0, the frame
+    // it decorates itself with at negative coordinates.
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 int TForm1::Left() const {
     if (displayGone_) return lastOuter_.left();
-    return pos().x();
+    return WindowPositionKnown() ? pos().x() : askedPosition_.x();
 }
 int TForm1::Top() const {
     if (displayGone_) return lastOuter_.top();
-    return pos().y();
+    return WindowPositionKnown() ? pos().y() : askedPosition_.y();
 }
 int TForm1::Width() const {
     if (displayGone_) return lastOuter_.width();
@@ -310,11 +318,13 @@ int TForm1::Height() const {
     return height() + frame.top() + frame.bottom();
 }
 void TForm1::SetLeft(int v) {
-    move(v, pos().y());
+    askedPosition_.setX(v);
+    move(v, Top());
     RememberOuterFrame();
 }
 void TForm1::SetTop(int v) {
-    move(pos().x(), v);
+    askedPosition_.setY(v);
+    move(Left(), v);
     RememberOuterFrame();
 }
 void TForm1::SetWidth(int v) {

@@ -117,7 +117,9 @@ public:
     // without a window manager) the client area takes the whole outer size asked for, and the outer
     // size asked for is what Width and Height report; once the frame is known the client area is
     // corrected once so that the outer size is the one asked for. Reading and writing them thus
-    // round-trips exactly, whatever frame the window manager draws.
+    // round-trips exactly, whatever frame the window manager draws. On Wayland the compositor places
+    // the window and never tells a client where: Left and Top there are the place last asked for
+    // (the stored one), which the file keeps for a later run under X11.
     static constexpr int kDesignOuterWidth = 834;
     static constexpr int kDesignOuterHeight = 478;
     int Left() const override;
@@ -222,6 +224,8 @@ private:
     void ResizeClient(QSize size);
     // Notes the outer frame while the window system can still be asked for it.
     void RememberOuterFrame();
+    // Whether the window system reports where the window is (X11 does, Wayland does not).
+    static bool WindowPositionKnown();
 
     // A calculation whose steps run on the worker; its results applied as a calculation in place would.
     void CalculateOnWorker(dp::TChoke choke);
@@ -233,6 +237,7 @@ private:
     QSize pendingOuter_;            // outer size asked for and not yet confirmed with a known frame
     QSize requestedClient_;         // the client size this window last asked for
     QRect lastOuter_;               // the outer frame last seen while the display lived
+    QPoint askedPosition_;          // where the outer frame was last asked to be
     bool displayGone_ = false;
     bool settingsSaved_ = false;
     bool closed_ = false;                     // FormClose has run and written the settings

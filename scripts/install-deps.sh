@@ -13,7 +13,7 @@ if [[ ${1:-} == --tests ]]; then
     packages+=(
         libgtest-dev libgmock-dev libbenchmark-dev
         clang libclang-rt-14-dev clang-format-14
-        xvfb xauth openbox x11-utils xdotool poppler-utils libsm-dev libice-dev
+        xvfb xauth openbox x11-utils xdotool poppler-utils libsm-dev libice-dev weston
         fonts-dejavu-core locales
         dpkg-dev file desktop-file-utils appstream lintian
     )

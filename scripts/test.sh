@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the program and runs every test. Works on a fresh Debian 12 machine as root.
 #   0. every C++ file formatted (scripts/check-format.sh);
-#   1. the normal build and its tests (widget tests offscreen, the few that need X under xvfb-run);
+#   1. the normal build and its tests (widget tests offscreen, the few that need X under xvfb-run,
+#      the Wayland ones under a headless weston that each starts itself);
 #   2. the Debian package built and checked (packaging/check_package.sh);
 #   3. the same libraries and tests built with AddressSanitizer + UndefinedBehaviorSanitizer
 #      (leak checking on);
