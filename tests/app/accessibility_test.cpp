@@ -48,10 +48,11 @@ TEST_P(AccessibleWindow, ControlHasItsNameRoleAndAction) {
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(a->role(), row.role);
     const QString name = a->text(QAccessible::Name);
-    if (row.accessibleName != nullptr)
+    if (row.accessibleName != nullptr) {
         EXPECT_EQ(name, QString::fromUtf8(row.accessibleName));
-    else
+    } else {
         EXPECT_FALSE(name.trimmed().isEmpty());
+    }
     if (row.description != nullptr)
         EXPECT_EQ(a->text(QAccessible::Description), QString::fromUtf8(row.description));
     QAccessibleActionInterface* actions = a->actionInterface();

@@ -177,8 +177,7 @@ protected:
 
 void ExpectReadable(const std::map<QString, TMeasure>& texts) {
     for (const auto& [name, m] : texts)
-        for (const auto& [name, m] : texts)
-            EXPECT_GE(m.contrast, 4.5) << name.toStdString() << " ink " << m.ink.name().toStdString();
+        EXPECT_GE(m.contrast, 4.5) << name.toStdString() << " ink " << m.ink.name().toStdString();
 }
 
 TEST_P(Contrast, EveryTextOfTheMainWindowReadsAndTheSchematicKeepsItsColours) {
