@@ -4,23 +4,11 @@
 # Usage: display_death.sh PROGRAM   (starts its own X server)
 set -u
 program=$1
-for tool in Xvfb openbox xdotool xwininfo; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-
-work=$(mktemp -d)
-xvfb=""
-wm=""
-cleanup() {
-    [ -n "$wm" ] && kill "$wm" 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/../support/frame_geometry.sh"
+x11_test_begin
 cp "$program" "$work/raschet-dp"
 printf '[FSize]\nWidth=900\nHeight=600\nLeft=100\nTop=50\n' >"$work/raschet-dp.ini"
 
-. "$(dirname "$0")/../support/frame_geometry.sh"
 framed_display "$work"
 
 (cd "$work" && exec ./raschet-dp 2>"$work/stderr") &

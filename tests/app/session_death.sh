@@ -6,27 +6,15 @@
 set -u
 program=$1
 manager=$2
-for tool in Xvfb openbox xdotool xwininfo; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-
-work=$(mktemp -d)
-xvfb=""
-wm=""
+. "$(dirname "$0")/../support/frame_geometry.sh"
+x11_test_begin
 sm=""
-pid=""
-cleanup() {
-    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
+x11_test_cleanup() {
     [ -n "$sm" ] && kill -KILL "$sm" 2>/dev/null && rm -f "/tmp/.ICE-unix/$sm"
-    [ -n "$wm" ] && kill "$wm" 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-    rm -rf "$work"
 }
-trap cleanup EXIT
 cp "$program" "$work/raschet-dp"
 printf '[FSize]\nWidth=900\nHeight=600\nLeft=100\nTop=50\n' >"$work/raschet-dp.ini"
 
-. "$(dirname "$0")/../support/frame_geometry.sh"
 framed_display "$work"
 
 "$manager" >"$work/manager" 2>"$work/manager.stderr" &

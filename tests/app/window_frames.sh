@@ -4,24 +4,10 @@
 # Usage: window_frames.sh PROGRAM   (starts its own X server)
 set -u
 program=$1
-for tool in Xvfb openbox xdotool xwininfo; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-
-work=$(mktemp -d)
-xvfb=""
-wm=""
-pid=""
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    [ -n "$wm" ] && kill "$wm" 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/../support/frame_geometry.sh"
+x11_test_begin
 cp "$program" "$work/raschet-dp"
 
-. "$(dirname "$0")/../support/frame_geometry.sh"
 framed_display "$work"
 
 failures=0

@@ -1,6 +1,6 @@
 # Shell helpers of the X11 tests (sourced): the outer frame of a window, "X,Y WxH", measured as its
 # ancestor right under the root window (the window manager's frame, or the window itself); a framed
-# display of a test's own.
+# display of a test's own; the start and end of such a test.
 frame_geometry() {
     root=$(xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
     w=$1
@@ -35,4 +35,25 @@ framed_display() {
     done
     echo "openbox did not take over the display $DISPLAY" >&2
     return 1
+}
+
+# x11_test_begin: skips the test (status 77) unless the X tools are installed; makes the test's own
+# folder $work and, at exit, ends the program $pid, the window manager and the X server, runs the
+# test's own x11_test_cleanup if it has one, and removes the folder.
+x11_test_begin() {
+    for tool in Xvfb openbox xdotool xwininfo; do
+        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+    done
+    work=$(mktemp -d)
+    xvfb=""
+    wm=""
+    pid=""
+    trap x11_test_end EXIT
+}
+x11_test_end() {
+    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    command -v x11_test_cleanup >/dev/null && x11_test_cleanup
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    rm -rf "$work"
 }
