@@ -26,6 +26,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <atomic>
 #include <vector>
 
 class QPlainTextEdit;
@@ -238,7 +239,7 @@ private:
     QSize requestedClient_;         // the client size this window last asked for
     QRect lastOuter_;               // the outer frame last seen while the display lived
     QPoint askedPosition_;          // where the outer frame was last asked to be
-    bool displayGone_ = false;
+    std::atomic<bool> displayGone_{false}; // set by a save on the way out, on whichever thread runs it
     bool settingsSaved_ = false;
     bool closed_ = false;                     // FormClose has run and written the settings
     std::vector<dp::TSetting> savedSettings_; // what this run last wrote

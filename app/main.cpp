@@ -54,7 +54,8 @@ char LocaleDecimalSeparator() {
 // While the application object connects to the display, the toolkit's messages are held back: when
 // no display answers, the toolkit ends the process with a fatal message about reinstalling it, and
 // the program says instead what is wrong and how to start it. Messages of a start that succeeds are
-// passed on as they came.
+// passed on as they came. After the start, the message that announces the toolkit's exit for a
+// lost Wayland connection first has the settings written.
 struct THeldMessage {
     QtMsgType type;
     QByteArray category;
@@ -64,7 +65,19 @@ QList<THeldMessage>* heldMessages = nullptr;
 QtMessageHandler passOn = nullptr;
 const char* programName = "raschet-dp";
 
+void PrintMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (passOn != nullptr)
+        passOn(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
 void HoldStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (dp::AnnouncesLostDisplay(type, text)) {
+        // The process ends right after it, and there is no window yet whose settings could be lost.
+        PrintMessage(type, context, text);
+        return;
+    }
     if (type == QtFatalMsg) {
         const char* display = std::getenv("DISPLAY");
         const char* wayland = std::getenv("WAYLAND_DISPLAY");
@@ -79,15 +92,19 @@ void HoldStartMessage(QtMsgType type, const QMessageLogContext& context, const Q
     heldMessages->append({type, context.category ? QByteArray(context.category) : QByteArray(), text});
 }
 
+// The toolkit ends the process with _exit as soon as this returns: the message first, then the
+// settings (a second thread with the same message waits here until they are written).
+void PassOnMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    PrintMessage(type, context, text);
+    if (dp::AnnouncesLostDisplay(type, text)) dp::SaveBeforeLostDisplayExit();
+}
+
 void PassOnHeldMessages() {
-    qInstallMessageHandler(passOn);
+    qInstallMessageHandler(PassOnMessage);
     for (const THeldMessage& m : *heldMessages) {
         const QMessageLogContext context(nullptr, 0, nullptr,
                                          m.category.isEmpty() ? nullptr : m.category.constData());
-        if (passOn != nullptr)
-            passOn(m.type, context, m.text);
-        else
-            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(m.type, context, m.text)));
+        PrintMessage(m.type, context, m.text);
     }
     delete heldMessages;
     heldMessages = nullptr;

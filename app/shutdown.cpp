@@ -6,6 +6,7 @@
 #include <QSocketNotifier>
 #include <QThread>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -58,6 +59,14 @@ extern "C" void SaveOnExit() {
     }
 }
 
+// The toolkit's threads meet here when the Wayland connection fails; made by
+// InstallShutdownHandlers and kept for the life of the process.
+std::atomic<TRunOnceBeforeExit*> lostDisplaySave{nullptr};
+
+// How long a thread of the toolkit waits for the GUI thread to write the settings before it writes
+// them itself: the GUI thread takes a request at once unless it is busy with a long handler.
+constexpr std::chrono::milliseconds kGuiThreadWait{2000};
+
 // A signal that was ignored when the program started (nohup ignores SIGHUP) stays ignored.
 bool IgnoredAtStart(int signal) {
     struct sigaction old = {};
@@ -100,8 +109,46 @@ void InstallShutdownHandlers(TShutdownActions actions) {
                          [](QSessionManager&) { SaveMainWindowSettings(); });
     }
     std::atexit(SaveOnExit);
+    lostDisplaySave.store(new TRunOnceBeforeExit(SaveOnExit, kGuiThreadWait));
     // Any road out of the message loop that did not close the window.
     QObject::connect(app, &QCoreApplication::aboutToQuit, app, [] { SaveMainWindowSettings(); });
+}
+
+bool AnnouncesLostDisplay(QtMsgType type, const QString& text) {
+    // Qt 6.4 gives one of these and calls _exit; later versions add where the read failed ("broke
+    // during blocking read event", "fatal error during blocking read event").
+    return type == QtWarningMsg &&
+           (text.startsWith(QLatin1String("The Wayland connection broke")) ||
+            text.startsWith(QLatin1String("The Wayland connection experienced a fatal error")));
+}
+
+void SaveBeforeLostDisplayExit() {
+    if (TRunOnceBeforeExit* save = lostDisplaySave.load()) save->Run();
+}
+
+TRunOnceBeforeExit::TRunOnceBeforeExit(std::function<void()> action, std::chrono::milliseconds guiWait)
+    : action_(std::move(action)), guiWait_(guiWait) {}
+
+void TRunOnceBeforeExit::Run() {
+    std::unique_lock lock(mutex_);
+    if (hasRun_) return;
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (app != nullptr && QThread::currentThread() != app->thread()) {
+        if (!requested_) {
+            requested_ = true;
+            QMetaObject::invokeMethod(
+                &guiThreadContext_, [this] { Run(); }, Qt::QueuedConnection);
+        }
+        if (ran_.wait_for(lock, guiWait_, [this] { return hasRun_; })) return;
+    }
+    // Under the lock: a thread that comes meanwhile waits here until the action has run.
+    try {
+        action_();
+    } catch (...) {
+        // Nothing can be reported any more; the process is ending.
+    }
+    hasRun_ = true;
+    ran_.notify_all();
 }
 
 } // namespace dp

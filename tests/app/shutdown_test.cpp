@@ -1,6 +1,7 @@
 // The roads out of the program all write the settings, and one state is written once: signals in
-// this process, the session manager's request while the window stays open, and the real program
-// ended by SIGTERM, SIGINT and SIGHUP.
+// this process, the session manager's request while the window stays open, the real program ended by
+// SIGTERM, SIGINT and SIGHUP, and the write before the toolkit's exit for a lost Wayland connection
+// (the message that announces it, and the one run for all the threads that give it).
 #include "app/shutdown.h"
 #include "tests/settings/settings_fixture.h"
 
@@ -9,10 +10,13 @@
 #include <QProcessEnvironment>
 #include <gmock/gmock.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 namespace dp::test {
 namespace {
@@ -155,6 +159,123 @@ TEST_F(SettingsTest, HangUpIgnoredAtStartStaysIgnored) {
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitCode(), 0);
 }
+
+// ---- The toolkit's exit when the Wayland connection fails ----
+
+struct MessageCase {
+    const char* name;
+    QtMsgType type;
+    const char* text;
+    bool announcesExit;
+};
+
+void PrintTo(const MessageCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ToolkitMessage : public ::testing::TestWithParam<MessageCase> {};
+
+TEST_P(ToolkitMessage, AnnouncesTheExitOnlyForALostWaylandConnection) {
+    const MessageCase& c = GetParam();
+    EXPECT_EQ(AnnouncesLostDisplay(c.type, QString::fromUtf8(c.text)), c.announcesExit);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, ToolkitMessage,
+    ::testing::Values(
+        // Qt 6.4's two messages before its _exit(1): the compositor died, or it ended the connection.
+        MessageCase{"CompositorDied", QtWarningMsg,
+                    "The Wayland connection broke. Did the Wayland compositor die?", true},
+        MessageCase{"ConnectionError", QtWarningMsg,
+                    "The Wayland connection experienced a fatal error: Protocol error", true},
+        // Later versions say where the read failed.
+        MessageCase{
+            "CompositorDiedDuringRead", QtWarningMsg,
+            "The Wayland connection broke during blocking read event. Did the Wayland compositor die?", true},
+        MessageCase{
+            "ConnectionErrorDuringRead", QtWarningMsg,
+            "The Wayland connection experienced a fatal error during blocking read event: Broken pipe", true},
+        // Not the toolkit's warning, and warnings after which the program goes on.
+        MessageCase{"SameTextAsDebug", QtDebugMsg,
+                    "The Wayland connection broke. Did the Wayland compositor die?", false},
+        MessageCase{"OtherWaylandWarning", QtWarningMsg,
+                    "Wayland does not support QWindow::requestActivate()", false},
+        MessageCase{"X11Warning", QtWarningMsg, "qt.qpa.xcb: QXcbConnection: XCB error: 3 (BadWindow)",
+                    false},
+        MessageCase{"QuotedInAnother", QtWarningMsg,
+                    "Reported: The Wayland connection broke. Did the Wayland compositor die?", false},
+        MessageCase{"Empty", QtWarningMsg, "", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The toolkit's Wayland threads and the GUI thread may announce the exit at once; each goes on to
+// its _exit as soon as it returns, so every one of them must return only after the settings are
+// written, and they are written once.
+struct RunOnceCase {
+    const char* name;
+    int otherThreads;          // threads besides the GUI thread that ask
+    bool guiThreadAsks;        // the GUI thread asks too, after them
+    bool guiThreadTakesEvents; // false: the GUI thread is busy and takes no request
+    bool runsOnGuiThread;
+};
+
+void PrintTo(const RunOnceCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RunOnceBeforeExit : public ::testing::TestWithParam<RunOnceCase> {};
+
+TEST_P(RunOnceBeforeExit, RunsOnceAndEveryCallerReturnsAfterIt) {
+    using namespace std::chrono_literals;
+    const RunOnceCase& c = GetParam();
+    std::atomic<int> runs{0};
+    std::atomic<bool> finished{false};
+    std::thread::id ranOn;
+    const auto action = [&] {
+        ranOn = std::this_thread::get_id();
+        std::this_thread::sleep_for(50ms); // long enough for the other callers to arrive meanwhile
+        ++runs;
+        finished = true;
+    };
+    // Where the GUI thread is to run it, however late it comes; else waited for a short while only.
+    TRunOnceBeforeExit once(action, c.runsOnGuiThread ? 10000ms : 100ms);
+
+    std::atomic<int> returned{0};
+    std::atomic<int> returnedEarly{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < c.otherThreads; ++i) {
+        threads.emplace_back([&] {
+            once.Run();
+            if (!finished) ++returnedEarly;
+            ++returned;
+        });
+    }
+    if (c.guiThreadAsks) {
+        std::this_thread::sleep_for(20ms); // the other threads are waiting for the GUI thread now
+        once.Run();
+        EXPECT_TRUE(finished) << "the GUI thread returned before the action had run";
+    }
+    if (c.guiThreadTakesEvents) {
+        EXPECT_TRUE(ProcessEventsUntil([&] { return returned == c.otherThreads; }, 5000));
+    }
+    for (std::thread& t : threads) t.join();
+    // A request still queued for the GUI thread runs nothing more.
+    ProcessEventsUntil([] { return false; }, 100);
+
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(returnedEarly, 0);
+    EXPECT_EQ(returned, c.otherThreads);
+    EXPECT_EQ(ranOn == std::this_thread::get_id(), c.runsOnGuiThread);
+}
+
+INSTANTIATE_TEST_SUITE_P(Callers, RunOnceBeforeExit,
+                         ::testing::Values(RunOnceCase{"GuiThreadAlone", 0, true, true, true},
+                                           RunOnceCase{"OtherThreadAndIdleGuiThread", 1, false, true, true},
+                                           RunOnceCase{"OtherThreadAndBusyGuiThread", 1, false, false, false},
+                                           RunOnceCase{"ThreadsAndGuiThreadAtOnce", 3, true, true, true},
+                                           RunOnceCase{"ThreadsAndGuiThreadBeforeItTakesTheRequest", 3, true,
+                                                       false, true},
+                                           RunOnceCase{"ThreadsAndBusyGuiThread", 3, false, false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace dp::test

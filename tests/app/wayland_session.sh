@@ -3,6 +3,8 @@
 # output: the program starts on the wayland platform, names itself by its desktop entry's app id and,
 # told to end, writes settings with the place it was given and its outer size; then the test driver
 # (wayland_test.cpp) saves a screenshot with Ctrl+S and restarts its window from its own settings.
+# Last, the compositor dies under the running program: the toolkit ends the process at once, and the
+# settings must be written before it does.
 # Usage: wayland_session.sh PROGRAM DRIVER
 set -u
 program=$1
@@ -35,22 +37,35 @@ for _ in $(seq 1 100); do
 done
 [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] || { echo "weston did not start"; cat "$work/weston.log"; exit 1; }
 
-# The program, with its settings beside it; its requests to the compositor are logged.
+# Starts the program with its requests to the compositor logged in $work/program.log and waits until
+# its window is on the screen: it has answered the compositor's configure and committed a frame.
+# Sets program_pid, and shown to yes or no.
+start_program() {
+    : >"$work/program.log"
+    (cd "$work/program" && WAYLAND_DEBUG=client exec ./raschet-dp 2>"$work/program.log") &
+    program_pid=$!
+    shown=no
+    for _ in $(seq 1 100); do
+        if sed -n '/ack_configure/,$p' "$work/program.log" | grep -q 'wl_surface@[0-9]*\.commit()'; then
+            shown=yes
+            break
+        fi
+        kill -0 "$program_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+}
+
+# The [FSize] section of the program's settings as "Left,Top WidthxHeight".
+stored_geometry() {
+    tr -d '\r' <"$work/program/raschet-dp.ini" | awk -F= '/^\[/{s=$0}s=="[FSize]"&&NF==2{v[$1]=$2}
+        END{print v["Left"]","v["Top"]" "v["Width"]"x"v["Height"]}'
+}
+
+# The program, with its settings beside it.
 mkdir "$work/program"
 cp "$program" "$work/program/raschet-dp"
 printf '[FSize]\nWidth=900\nHeight=600\nLeft=100\nTop=50\n' >"$work/program/raschet-dp.ini"
-(cd "$work/program" && WAYLAND_DEBUG=client exec ./raschet-dp 2>"$work/program.log") &
-program_pid=$!
-# Its window is on the screen once it has answered the compositor's configure and committed a frame.
-shown=no
-for _ in $(seq 1 100); do
-    if sed -n '/ack_configure/,$p' "$work/program.log" | grep -q 'wl_surface@[0-9]*\.commit()'; then
-        shown=yes
-        break
-    fi
-    kill -0 "$program_pid" 2>/dev/null || break
-    sleep 0.1
-done
+start_program
 failures=0
 if [ "$shown" = yes ]; then
     kill -TERM "$program_pid"
@@ -67,8 +82,7 @@ program_pid=""
 [ "$status" -eq 0 ] || { echo "the program ended with status $status"; failures=1; }
 grep -q 'xdg_toplevel@[0-9]*\.set_app_id("ru.raschetdp.RaschetDP")' "$work/program.log" ||
     { echo "the window's app id is not the desktop entry's name"; failures=1; }
-stored=$(tr -d '\r' <"$work/program/raschet-dp.ini" | awk -F= '/^\[/{s=$0}s=="[FSize]"&&NF==2{v[$1]=$2}
-    END{print v["Left"]","v["Top"]" "v["Width"]"x"v["Height"]}')
+stored=$(stored_geometry)
 echo "program: settings written at the end: $stored"
 [ "$stored" = "100,50 900x600" ] || { echo "the stored geometry is not the one given"; failures=1; }
 grep -q '^U_RP=370$' "$work/program/raschet-dp.ini" || { echo "the settings were not written"; failures=1; }
@@ -79,4 +93,40 @@ fi
 
 # The screenshot and the geometry over restarts, in the test driver.
 timeout 60 "$driver" || failures=1
+
+# The compositor dies under the program. Its stored chain is incomplete, so the settings it writes
+# differ from the file (every key of each section, the chain's third regenerator): the file shows
+# whether they were written, and with what geometry, before the toolkit ended the process.
+printf '[COMMON]\nU_RP=400\nNumRegs=3\n[REG2]\nRL_P=7.5\n[FSize]\nWidth=900\nHeight=600\nLeft=120\nTop=70\n' \
+    >"$work/program/raschet-dp.ini"
+start_program
+if [ "$shown" = yes ]; then
+    kill -KILL "$weston_pid"
+    wait "$weston_pid" 2>/dev/null
+    weston_pid=""
+    timeout 10 sh -c "while kill -0 $program_pid 2>/dev/null; do sleep 0.05; done" ||
+        { echo "the program did not end after the compositor died"; failures=1; }
+else
+    echo "the program never showed its window"
+    failures=1
+fi
+kill -KILL "$program_pid" 2>/dev/null
+wait "$program_pid"
+status=$?
+program_pid=""
+echo "compositor death: the program ended with status $status"
+grep -q '^The Wayland connection broke' "$work/program.log" ||
+    { echo "the toolkit did not report the broken connection"; failures=1; }
+stored=$(stored_geometry)
+echo "compositor death: settings written: $stored"
+saved=$(tr -d '\r' <"$work/program/raschet-dp.ini" | tr '\n' ' ')
+case "$saved" in
+*"[COMMON] U_RP=400 NumRegs=3 P_RP=150 R_LRP=16 "*"[REG2] RL_P=7.5 RR_ENT=1 RR=256 "*"[REG3] RR_ENT=1 "*) ;;
+*) echo "the settings were not written before the program ended"; failures=1 ;;
+esac
+[ "$stored" = "120,70 900x600" ] || { echo "the stored geometry is not the one given"; failures=1; }
+if [ "$failures" -ne 0 ]; then
+    grep -v '^\[' "$work/program.log" | tail -20
+    cat "$work/program/raschet-dp.ini"
+fi
 [ "$failures" -eq 0 ] || { echo "== weston:"; tail -20 "$work/weston.log"; exit 1; }
