@@ -112,6 +112,10 @@ void TForm1::DescribeComponents() {
         if (t.Name != nullptr) w->setAccessibleName(QString::fromUtf8(t.Name));
         if (t.Description != nullptr) w->setAccessibleDescription(QString::fromUtf8(t.Description));
     }
+    // The window starts with the focus on the schematic's box, which shows none; the first Tab then
+    // reaches the supply voltage and the regenerators' values in reading order (PlaceGroupInTabOrder),
+    // before the options below them.
+    QWidget::setTabOrder(PanelSch, LabRP_U);
 }
 
 // The quantities of a regenerator's group, as a screen reader names them after the regenerator.

@@ -5,6 +5,8 @@
 #include <QStyleOptionToolButton>
 #include <QStylePainter>
 
+#include <algorithm>
+
 // ---- TButton
 
 TButton::TButton(dp::TOwner* Owner) : TControl<QPushButton>(Owner) {
@@ -238,8 +240,31 @@ TRadioButton::TRadioButton(dp::TOwner* Owner) : TControl<QRadioButton>(Owner) {
     ApplyFont();
     // Checked by a click or by the program: both have the effect of a click.
     connect(this, &QAbstractButton::toggled, this, [this](bool checked) {
-        if (checked) Fire(OnClick);
+        if (!checked) return;
+        FollowCheckedForTab();
+        Fire(OnClick);
     });
+}
+
+void TRadioButton::showEvent(QShowEvent* event) {
+    TControl<QRadioButton>::showEvent(event);
+    FollowCheckedForTab(); // the set may have grown since the last check
+}
+
+void TRadioButton::FollowCheckedForTab() {
+    QWidget* parent = parentWidget();
+    if (parent == nullptr || !autoExclusive()) return;
+    const QList<QRadioButton*> set = parent->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+    const auto inSet = [](const QRadioButton* b) { return b->autoExclusive() && b->isCheckable(); };
+    if (std::none_of(set.begin(), set.end(),
+                     [&](const QRadioButton* b) { return inSet(b) && b->isChecked(); }))
+        return;
+    for (QRadioButton* b : set) {
+        if (!inSet(b)) continue;
+        const Qt::FocusPolicy policy = b->focusPolicy();
+        b->setFocusPolicy(b->isChecked() ? Qt::FocusPolicy(policy | Qt::TabFocus)
+                                         : Qt::FocusPolicy(policy & ~Qt::TabFocus));
+    }
 }
 
 void TRadioButton::SetCaption(const QString& v) {

@@ -109,6 +109,7 @@ private:
 
 // TRadioButton: selecting one deselects the other radio buttons of its parent. OnClick fires when the
 // button becomes checked, by a click or by the program (setting Checked has the effect of a click).
+// Tab enters such a set at its checked button; the arrow keys move within it.
 class TRadioButton : public TControl<QRadioButton> {
 public:
     explicit TRadioButton(dp::TOwner* Owner = nullptr);
@@ -122,6 +123,11 @@ public:
 
 protected:
     void ApplyColor() override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Only the checked button of the set is a tab stop (the set has one while a button is checked).
+    void FollowCheckedForTab();
 
 private:
     QString FCaption;

@@ -76,6 +76,9 @@ protected:
         return seen;
     }
 
+    // An option is a tab stop at its checked button.
+    QWidget* CheckedSourceButton() const { return form_->ch75W->Checked() ? form_->ch75W : form_->ch150W; }
+
     // The controls Tab is designed to reach, in order, for the chain as it stands.
     std::vector<QWidget*> ExpectedTabStops() const {
         std::vector<QWidget*> stops{form_->LabRP_U};
@@ -83,11 +86,13 @@ protected:
             const dp::TRegenerator& r = form_->State.Regs[static_cast<size_t>(i)];
             stops.insert(stops.end(), {r.LabR, r.LabR_L, r.LabRL_P});
         }
-        stops.insert(stops.end(), {form_->ch75W, form_->chR_LRP_24, form_->Button1, form_->MemoLog});
+        stops.insert(stops.end(), {CheckedSourceButton(),
+                                   form_->chR_LRP_24->Checked() ? form_->chR_LRP_24 : form_->chR_LRP_16,
+                                   form_->Button1, form_->MemoLog});
         return stops;
     }
 
-    // The tab stops among what Tab reached (radio buttons of one group share one stop).
+    // The tab stops among what Tab reached.
     static std::vector<QWidget*> Reached(const std::vector<QWidget*>& walk, const std::vector<QWidget*>& of) {
         std::vector<QWidget*> out;
         for (QWidget* w : walk)
@@ -226,7 +231,7 @@ class KeyboardAction : public Keyboard, public ::testing::WithParamInterface<TAc
 TEST_P(KeyboardAction, AddsOrRemovesARegenerator) {
     const TActionKeyRow& row = GetParam();
     Press(Qt::Key_Plus); // two regenerators
-    FocusByTab(row.inLog ? static_cast<QWidget*>(form_->MemoLog) : form_->ch75W);
+    FocusByTab(row.inLog ? static_cast<QWidget*>(form_->MemoLog) : CheckedSourceButton());
     Press(row.key, row.modifiers);
     EXPECT_EQ(form_->State.NumRegs, row.regsAfter);
 }
@@ -291,3 +296,22 @@ TEST_F(Keyboard, ButtonsNameTheirKeysAndNeverTakeTheFocus) {
 }
 
 } // namespace
+
+TEST_F(Keyboard, TabFromTheStartReadsTheValuesFirstAndEntersEachOptionAtItsCheckedButton) {
+    const std::vector<QWidget*> expected = ExpectedTabStops();
+    ASSERT_FALSE(form_->ch75W->Checked()) << "the stored defaults check the second button of each option";
+    std::vector<QWidget*> walk;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        Press(Qt::Key_Tab);
+        walk.push_back(QApplication::focusWidget());
+    }
+    EXPECT_EQ(walk, expected);
+
+    // Another button checked: Tab now enters the option there.
+    form_->ch75W->SetChecked(true);
+    form_->State.Regs[1].LabRL_P->setFocus(Qt::TabFocusReason);
+    Press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), form_->ch75W);
+    Press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), form_->chR_LRP_16);
+}
