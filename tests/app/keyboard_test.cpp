@@ -312,6 +312,12 @@ TEST_F(Keyboard, TabFromTheStartReadsTheValuesFirstAndEntersEachOptionAtItsCheck
     form_->State.Regs[1].LabRL_P->setFocus(Qt::TabFocusReason);
     Press(Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), form_->ch75W);
+    // An arrow key picks the next button of the option, which then is its tab stop.
+    Press(Qt::Key_Down);
+    EXPECT_TRUE(form_->ch150W->Checked());
+    EXPECT_EQ(QApplication::focusWidget(), form_->ch150W);
     Press(Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), form_->chR_LRP_16);
+    Press(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), form_->ch150W);
 }
