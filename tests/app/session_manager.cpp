@@ -171,7 +171,9 @@ int main() {
             else
                 IceCloseConnection(conn);
         }
-        for (size_t j = 0; j < connections.size(); ++j) {
+        // Only the connections this round polled: one accepted just now waits for the next round.
+        const size_t polled = fds.size() - static_cast<size_t>(count);
+        for (size_t j = 0; j < polled; ++j) {
             if ((fds[static_cast<size_t>(count) + j].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
             if (IceProcessMessages(connections[j], nullptr, nullptr) == IceProcessMessagesIOError) {
                 IceSetShutdownNegotiation(connections[j], False);
