@@ -55,6 +55,29 @@ start_program() {
     done
 }
 
+# Ends the program that start_program showed: by SIGTERM ("TERM") or by killing the compositor under
+# it ("compositor"); sets status to its exit status, and failures when it did not end by itself.
+end_program() {
+    if [ "$shown" = yes ]; then
+        if [ "$1" = compositor ]; then
+            kill -KILL "$weston_pid"
+            wait "$weston_pid" 2>/dev/null
+            weston_pid=""
+        else
+            kill -TERM "$program_pid"
+        fi
+        timeout 10 sh -c "while kill -0 $program_pid 2>/dev/null; do sleep 0.05; done" ||
+            { echo "the program did not end after $1"; failures=1; }
+    else
+        echo "the program never showed its window"
+        failures=1
+    fi
+    kill -KILL "$program_pid" 2>/dev/null
+    wait "$program_pid"
+    status=$?
+    program_pid=""
+}
+
 # The [FSize] section of the program's settings as "Left,Top WidthxHeight".
 stored_geometry() {
     tr -d '\r' <"$work/program/raschet-dp.ini" | awk -F= '/^\[/{s=$0}s=="[FSize]"&&NF==2{v[$1]=$2}
@@ -65,20 +88,9 @@ stored_geometry() {
 mkdir "$work/program"
 cp "$program" "$work/program/raschet-dp"
 printf '[FSize]\nWidth=900\nHeight=600\nLeft=100\nTop=50\n' >"$work/program/raschet-dp.ini"
-start_program
 failures=0
-if [ "$shown" = yes ]; then
-    kill -TERM "$program_pid"
-    timeout 10 sh -c "while kill -0 $program_pid 2>/dev/null; do sleep 0.05; done" ||
-        { echo "the program did not end after SIGTERM"; failures=1; }
-else
-    echo "the program never showed its window"
-    failures=1
-fi
-kill -KILL "$program_pid" 2>/dev/null
-wait "$program_pid"
-status=$?
-program_pid=""
+start_program
+end_program TERM
 [ "$status" -eq 0 ] || { echo "the program ended with status $status"; failures=1; }
 grep -q 'xdg_toplevel@[0-9]*\.set_app_id("ru.raschetdp.RaschetDP")' "$work/program.log" ||
     { echo "the window's app id is not the desktop entry's name"; failures=1; }
@@ -100,20 +112,7 @@ timeout 60 "$driver" || failures=1
 printf '[COMMON]\nU_RP=400\nNumRegs=3\n[REG2]\nRL_P=7.5\n[FSize]\nWidth=900\nHeight=600\nLeft=120\nTop=70\n' \
     >"$work/program/raschet-dp.ini"
 start_program
-if [ "$shown" = yes ]; then
-    kill -KILL "$weston_pid"
-    wait "$weston_pid" 2>/dev/null
-    weston_pid=""
-    timeout 10 sh -c "while kill -0 $program_pid 2>/dev/null; do sleep 0.05; done" ||
-        { echo "the program did not end after the compositor died"; failures=1; }
-else
-    echo "the program never showed its window"
-    failures=1
-fi
-kill -KILL "$program_pid" 2>/dev/null
-wait "$program_pid"
-status=$?
-program_pid=""
+end_program compositor
 echo "compositor death: the program ended with status $status"
 grep -q '^The Wayland connection broke' "$work/program.log" ||
     { echo "the toolkit did not report the broken connection"; failures=1; }
