@@ -129,6 +129,5 @@ private:
     // Only the checked button of the set is a tab stop (the set has one while a button is checked).
     void FollowCheckedForTab();
 
-private:
     QString FCaption;
 };

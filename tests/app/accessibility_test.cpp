@@ -53,8 +53,9 @@ TEST_P(AccessibleWindow, ControlHasItsNameRoleAndAction) {
     } else {
         EXPECT_FALSE(name.trimmed().isEmpty());
     }
-    if (row.description != nullptr)
+    if (row.description != nullptr) {
         EXPECT_EQ(a->text(QAccessible::Description), QString::fromUtf8(row.description));
+    }
     QAccessibleActionInterface* actions = a->actionInterface();
     // A radio button is toggled, everything else that acts is pressed.
     const bool pressable =

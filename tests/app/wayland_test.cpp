@@ -8,53 +8,41 @@
 #include "output/screenshot.h"
 #include "settings/app_settings.h"
 #include "tests/support/jpeg_decode.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/started_window.h"
 #include "util/uStrUtils.h"
 
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-class WaylandWindow : public ::testing::Test {
+class WaylandWindow : public dp::test::StartedWindow<> {
 protected:
     void SetUp() override {
         ASSERT_EQ(QGuiApplication::platformName().toStdString(), "wayland")
             << "run by wayland_session.sh, natively on a Wayland compositor";
-        ASSERT_TRUE(dir_.isValid());
-        previousDir_ = QDir::currentPath();
-        ASSERT_TRUE(QDir::setCurrent(dir_.path()));
-        dp::SetSettingsPath(IniPath().toStdString());
-        dp::SetDecimalSeparator(',');
         dp::SetErrorReporter([this](const std::string& message) { errors_.push_back(message); });
     }
     void TearDown() override {
         form_.reset();
         EXPECT_TRUE(errors_.empty()) << errors_.front();
-        dp::SetErrorReporter({});
-        dp::SetSettingsPath({});
-        dp::SetDecimalSeparator('.');
-        QDir::setCurrent(previousDir_);
     }
 
-    QString IniPath() const { return dir_.filePath(QStringLiteral("raschet-dp.ini")); }
+    QString IniPath() const { return QString::fromStdString(settingsFile_); }
 
     // The program's start: the window built and started up from the settings, then shown, and on
     // the screen once the compositor has configured it and taken its first frame.
-    void Start() {
-        form_.reset(CreateMainWindow());
-        form_->show();
+    void StartShown() {
+        Start().show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get(), 5000)) << "no frame was ever shown";
     }
 
@@ -83,15 +71,11 @@ protected:
         return left + "," + top + " " + width + "x" + height;
     }
 
-    QTemporaryDir dir_;
-    QString previousDir_;
-    dp::test::ScopedScriptedDialogs dialogs_;
     std::vector<std::string> errors_;
-    std::unique_ptr<TForm1> form_;
 };
 
 TEST_F(WaylandWindow, ScreenshotKeySavesTheSchematicStripAsTheWindowPaintsIt) {
-    Start();
+    StartShown();
     const QRect strip = dp::ScreenshotRect(*form_, *form_->PanelSch);
     dp::TGrabSource source = dp::TGrabSource::Screen;
     const QImage painted =
@@ -163,7 +147,7 @@ TEST_P(WaylandGeometry, SettingsAtCloseKeepTheGivenPlaceAndTheOuterSize) {
     }
     for (int run = 1; run <= 2; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
-        Start();
+        StartShown();
         if (HasFatalFailure()) return;
         // The client area shrinks once the frame the toolkit draws is known, so that the outer size
         // is the one asked for.
