@@ -9,7 +9,8 @@ if [ -z "${DP_GEOMETRY_INNER:-}" ]; then
     for tool in xvfb-run openbox xdotool xwininfo; do
         command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
     done
-    DP_GEOMETRY_INNER=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+    # No reset when the last client leaves: a program started just then would lose its connection.
+    DP_GEOMETRY_INNER=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" "$@"
 fi
 
 work=$(mktemp -d)

@@ -15,18 +15,19 @@ frame_geometry() {
 
 # framed_display WORKDIR [X SERVER OPTIONS...]: a 1280 x 1024 X server of our own (Xvfb picks a
 # free number and writes it to fd 3) with openbox on it; sets DISPLAY, and xvfb and wm to their
-# process ids. Returns once openbox manages the screen: a window mapped while it is still starting
-# can be left unmanaged and unmapped for good.
+# process ids. Returns once openbox manages the screen. The server must not reset when its last
+# client leaves: it then drops a client still opening its connection, and openbox, started right
+# after xdpyinfo had left, could die at once, leaving every later window unmanaged.
 framed_display() {
     local dir=$1
     shift
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp "$@" 3>"$dir/display" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset "$@" 3>"$dir/display" 2>/dev/null &
     xvfb=$!
     for _ in $(seq 1 200); do [ -s "$dir/display" ] && break; sleep 0.05; done
     DISPLAY=:$(head -1 "$dir/display")
     export DISPLAY
     for _ in $(seq 1 200); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-    openbox >/dev/null 2>&1 &
+    openbox >"$dir/openbox.log" 2>&1 &
     wm=$!
     # openbox names its check window on the root once it has taken the screen over.
     for _ in $(seq 1 200); do
@@ -34,6 +35,7 @@ framed_display() {
         sleep 0.05
     done
     echo "openbox did not take over the display $DISPLAY" >&2
+    cat "$dir/openbox.log" >&2
     return 1
 }
 
