@@ -37,8 +37,7 @@ wait "$pid"
 echo "program ended with status $?; frame on screen last: $measured"
 [ "$status" -eq 0 ] || { echo "the program did not end after the X server died"; exit 1; }
 
-stored=$(tr -d '\r' <"$work/raschet-dp.ini" | awk -F= '/^\[/{s=$0}s=="[FSize]"&&NF==2{v[$1]=$2}
-    END{print v["Left"]","v["Top"]" "v["Width"]"x"v["Height"]}')
+stored=$(stored_geometry "$work/raschet-dp.ini")
 echo "stored: $stored"
 failures=0
 grep -q '^U_RP=370$' "$work/raschet-dp.ini" || { echo "the settings were not written"; failures=1; }

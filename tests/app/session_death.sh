@@ -34,11 +34,6 @@ SESSION_MANAGER=$(sed -n 's/^SESSION_MANAGER=//p' "$work/manager")
 [ -n "$SESSION_MANAGER" ] || { echo "the session manager did not start"; cat "$work/manager.stderr"; exit 1; }
 export SESSION_MANAGER
 
-# The stored geometry in the settings file, "X,Y WxH".
-stored() {
-    tr -d '\r' <"$work/raschet-dp.ini" | awk -F= '/^\[/{s=$0}s=="[FSize]"&&NF==2{v[$1]=$2}
-        END{print v["Left"]","v["Top"]" "v["Width"]"x"v["Height"]}'
-}
 # Moves the window and waits until its frame has left where it was; sets measured.
 move_to() {
     before=$(frame_geometry "$wid")
@@ -68,8 +63,9 @@ failures=0
 move_to 300 200
 kill -USR1 "$sm"
 wait_for "saved checkpoint"
-echo "checkpoint: frame $measured, stored $(stored)"
-[ "$(stored)" = "$measured" ] || { echo "the checkpoint did not write the settings"; failures=1; }
+stored=$(stored_geometry "$work/raschet-dp.ini")
+echo "checkpoint: frame $measured, stored $stored"
+[ "$stored" = "$measured" ] || { echo "the checkpoint did not write the settings"; failures=1; }
 grep -q '^U_RP=370$' "$work/raschet-dp.ini" || { echo "the checkpoint wrote no calculation settings"; failures=1; }
 kill -0 "$pid" 2>/dev/null || { echo "the program ended at a checkpoint"; failures=1; }
 [ "$measured" != "100,50 900x600" ] || { echo "the window was never moved"; failures=1; }
@@ -89,8 +85,9 @@ else
     echo "the program did not end after the session manager died"
     failures=1
 fi
-echo "stored: $(stored)"
-[ "$(stored)" = "$measured" ] || { echo "the settings were not written as the session manager died"; failures=1; }
+stored=$(stored_geometry "$work/raschet-dp.ini")
+echo "stored: $stored"
+[ "$stored" = "$measured" ] || { echo "the settings were not written as the session manager died"; failures=1; }
 [ "$failures" -eq 0 ] && exit 0
 cat "$work/raschet-dp.ini" "$work/stderr" "$work/manager"
 exit 1

@@ -10,6 +10,7 @@ set -u
 program=$1
 driver=$2
 command -v weston >/dev/null || { echo "SKIP: weston is not installed (apt-get install weston)"; exit 77; }
+. "$(dirname "$0")/../support/frame_geometry.sh"
 
 work=$(mktemp -d)
 weston_pid=""
@@ -78,11 +79,6 @@ end_program() {
     program_pid=""
 }
 
-# The [FSize] section of the program's settings as "Left,Top WidthxHeight".
-stored_geometry() {
-    tr -d '\r' <"$work/program/raschet-dp.ini" | awk -F= '/^\[/{s=$0}s=="[FSize]"&&NF==2{v[$1]=$2}
-        END{print v["Left"]","v["Top"]" "v["Width"]"x"v["Height"]}'
-}
 
 # The program, with its settings beside it.
 mkdir "$work/program"
@@ -94,7 +90,7 @@ end_program TERM
 [ "$status" -eq 0 ] || { echo "the program ended with status $status"; failures=1; }
 grep -q 'xdg_toplevel@[0-9]*\.set_app_id("ru.raschetdp.RaschetDP")' "$work/program.log" ||
     { echo "the window's app id is not the desktop entry's name"; failures=1; }
-stored=$(stored_geometry)
+stored=$(stored_geometry "$work/program/raschet-dp.ini")
 echo "program: settings written at the end: $stored"
 [ "$stored" = "100,50 900x600" ] || { echo "the stored geometry is not the one given"; failures=1; }
 grep -q '^U_RP=370$' "$work/program/raschet-dp.ini" || { echo "the settings were not written"; failures=1; }
@@ -116,7 +112,7 @@ end_program compositor
 echo "compositor death: the program ended with status $status"
 grep -q '^The Wayland connection broke' "$work/program.log" ||
     { echo "the toolkit did not report the broken connection"; failures=1; }
-stored=$(stored_geometry)
+stored=$(stored_geometry "$work/program/raschet-dp.ini")
 echo "compositor death: settings written: $stored"
 saved=$(tr -d '\r' <"$work/program/raschet-dp.ini" | tr '\n' ' ')
 case "$saved" in

@@ -22,11 +22,6 @@ failures=0
 
 . "$(dirname "$0")/../support/frame_geometry.sh"
 
-stored_geometry() {
-    tr -d '\r' <"$work/raschet-dp.ini" | awk -F= '/^\[/{s=$0}s=="[FSize]"&&NF==2{v[$1]=$2}
-        END{print v["Left"]","v["Top"]" "v["Width"]"x"v["Height"]}'
-}
-
 cycles() { # label framed|bare
     for i in 1 2 3 4 5; do
         (cd "$work" && exec ./raschet-dp 2>/dev/null) &
@@ -42,7 +37,7 @@ cycles() { # label framed|bare
         client=$(xwininfo -id "$wid" | awk '/Width:/{w=$2}/Height:/{h=$2}END{print w"x"h}')
         kill -TERM "$pid"
         wait "$pid"
-        stored=$(stored_geometry)
+        stored=$(stored_geometry "$work/raschet-dp.ini")
         echo "$1 cycle $i: frame on screen $measured (client area $client), stored $stored"
         if [ "$measured" != "$expected" ] || [ "$stored" != "$expected" ]; then
             echo "  expected $expected"

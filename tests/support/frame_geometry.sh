@@ -1,6 +1,7 @@
-# Shell helpers of the X11 tests (sourced): the outer frame of a window, "X,Y WxH", measured as its
-# ancestor right under the root window (the window manager's frame, or the window itself); a framed
-# display of a test's own; the start and end of such a test.
+# Shell helpers of the window tests (sourced): the outer frame of a window, "X,Y WxH", measured as
+# its ancestor right under the root window (the window manager's frame, or the window itself); the
+# geometry a settings file stores, in the same form; a framed display of a test's own; the start and
+# end of such a test.
 frame_geometry() {
     root=$(xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
     w=$1
@@ -11,6 +12,12 @@ frame_geometry() {
     done
     xwininfo -id "$w" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}
         /Width:/{w=$2}/Height:/{h=$2}END{print x","y" "w"x"h}'
+}
+
+# stored_geometry INI: the [FSize] section of a settings file as "Left,Top WidthxHeight".
+stored_geometry() {
+    tr -d '\r' <"$1" | awk -F= '/^\[/{s=$0}s=="[FSize]"&&NF==2{v[$1]=$2}
+        END{print v["Left"]","v["Top"]" "v["Width"]"x"v["Height"]}'
 }
 
 # framed_display WORKDIR [X SERVER OPTIONS...]: a 1280 x 1024 X server of our own (Xvfb picks a
